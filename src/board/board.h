@@ -1,0 +1,146 @@
+// The one position of the engine on a 0x88 board, its moves, and the
+// routines that change and question it.
+#pragma once
+
+#include <cstdint>
+
+// ---------------------------------------------------------------- basic types
+
+using Square = int;     // rank * 16 + file; a1 = 0, h8 = 0x77
+using Side = int;       // 0 white, 1 black
+using PieceType = int;  // 0 none, 1 king, 2 queen, 3 rook, 4 bishop, 5 knight, 6 pawn
+using Score = int;      // 1/256 of a pawn
+
+enum : int { WHITE = 0, BLACK = 1 };
+enum : int { NONE = 0, KING = 1, QUEEN = 2, ROOK = 3, BISHOP = 4, KNIGHT = 5, PAWN = 6 };
+
+constexpr bool onBoard(int sq) { return (sq & ~0x77) == 0; }
+
+// Material of one man, by PieceType.
+inline constexpr int pieceValue[7] = {0, 0, 2304, 1216, 776, 760, 256};
+constexpr int startMaterial = 19712;
+
+constexpr int MATE_SCORE = 32000;
+constexpr int MATE_THRESHOLD = 31000;
+constexpr int SCORE_INFINITE = 32001;
+
+// Lower-case letter of a PieceType; index 0 is a blank.
+inline constexpr char pieceLetters[] = " kqrbnp";
+
+// Step tables: entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
+inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
+inline constexpr signed char knightJumps[8] = {14, -14, 18, -18, 31, -31, 33, -33};
+inline constexpr signed char pawnDir[2] = {16, -16};
+
+// ---------------------------------------------------------------- board data
+
+struct BoardEntry {
+  int16_t listIndex;  // slot of the man in its side's pieceList
+  int8_t side;
+  int8_t type;  // 0 = empty; an empty square keeps its old listIndex and side
+};
+
+struct PieceSlot {
+  int32_t square;
+  int32_t type;  // 0 = captured; the slot keeps its place
+};
+
+// Move flags and the layout of Move::code:
+// to bits 0-6, from 7-13, piece 14-16, captured 17-19, then the flags.
+constexpr uint32_t MOVE_EP = 0x00100000;
+constexpr uint32_t MOVE_PROMOTION = 0x00200000;
+constexpr uint32_t MOVE_CASTLE_SHORT = 0x00400000;
+constexpr uint32_t MOVE_CASTLE_LONG = 0x00800000;
+constexpr uint32_t MOVE_NULL = 0x01000000;
+constexpr uint32_t MOVE_SENTINEL = 0x02000000;
+constexpr uint32_t MOVE_SPECIAL = 0x00F00000;        // the flags makeMove looks at
+constexpr uint32_t MOVE_IRREVERSIBLE = 0x03FE0000;   // captured bits and all six flags
+
+struct Move {
+  uint32_t code;
+  uint32_t lockKey;  // key of the position after the move (written by makeMove)
+  int16_t to;
+  int16_t from;
+  int16_t piece;
+  int16_t captured;
+};
+
+constexpr uint32_t packMove(int to, int from, int piece, int captured, uint32_t flags) {
+  return uint32_t(to) | uint32_t(from) << 7 | uint32_t(piece) << 14 | uint32_t(captured) << 17 | flags;
+}
+
+inline constexpr Move nullMoveTemplate = {MOVE_NULL, 0, 8, 8, 0, 1};
+inline constexpr Move sentinelMove = {MOVE_SENTINEL, 0, 8, 8, 0, 1};
+
+// moveStack: records 0..103 hold the game history (oldest first, the last game
+// move in 103), record 104 is the root ply, 105 onward one record per ply.
+constexpr int MOVE_STACK_SIZE = 169;
+constexpr int HISTORY_LAST = 103;
+constexpr int ROOT_RECORD = 104;
+
+// Space beside the 256 board entries that off-board reads may touch; never written.
+constexpr int BOARD_GUARD = 48;
+
+struct Position {
+  BoardEntry boardStore[BOARD_GUARD + 256 + BOARD_GUARD];
+  BoardEntry* board;  // = boardStore + BOARD_GUARD, indexed by Square
+  PieceSlot pieceList[2][16];
+  int lastIndex[2];
+  int lastPieceIndex[2];
+  int side;
+  int xside;
+  uint32_t lockKey;
+  uint32_t indexKey;
+  int totalMaterial;
+  int menCount;
+  Move moveStack[MOVE_STACK_SIZE];
+  Move* currentMove;
+};
+
+extern Position position;  // the one position of the engine
+extern int ply;            // distance of the searched node from the root
+
+// The Zobrist words; they point into the key block that the search's table
+// set-up fills. Index: square | side << 3 | type << 7.
+extern const uint32_t* lockKeys;
+extern const uint32_t* indexKeys;
+constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
+
+// ---------------------------------------------------------------- routines
+
+void rebuildPieceLists();
+
+void initAttackTables();
+void makeMove(Move& m);
+void unmakeMove(Move& m);
+int isAttacked(int by, int sq);
+int canReach(int type, int from, int to);
+int isRepetition();
+int captureGain();
+
+// Move generation: every generator writes each move into *currentMove, calls
+// moveVisitor(arg) and returns 1 as soon as the visitor answers non-zero.
+using MoveVisitor = int (*)(void* arg);
+extern MoveVisitor moveVisitor;
+
+int genPromotions(int allPieces, void* arg);
+int genCaptures(void* arg);
+int genEnPassant(void* arg);
+int genQuiet(void* arg);
+int genCastling(void* arg);
+bool pieceUnmoved(int sq, int type, int s);
+
+// Move text. moveToText returns a static buffer that the next call reuses.
+const char* moveToText(const Move& m);
+// Decodes a UCI move token against the current board; false when the token is
+// not a move (nothing is written then).
+bool decodeMoveText(const char* token, Move& m);
+
+// The position command: the text after the word "position".
+void setupPosition(const char* args);
+void applyMoveText(const char* token);
+// False after a position command that was rejected: there is no position then.
+bool positionValid();
+
+// Keys of the current placement and side computed from scratch (for checks).
+void computeKeys(uint32_t& lock, uint32_t& index);

@@ -1,0 +1,15 @@
+// The positional evaluation and the endgame data file.
+#pragma once
+
+// Builds the attack-weight table; called whenever the engine gets ready.
+void initEvalTables();
+
+// Positional score of the current position (no material) for position.side.
+int evaluate();
+
+// With at most one man besides the kings, called right after a legal move:
+// 0 for a draw, a mate score from the mover's point of view, or 254 when the
+// endgame data has no answer.
+constexpr int ENDGAME_NO_ANSWER = 254;
+int probeEndgame();
+int endgameEntry(unsigned index, int pieceType);
