@@ -1,6 +1,275 @@
-// Placeholder engine routines until the search exists: they do nothing.
-#include "search/search.h"
+// The think driver: iterative deepening with aspiration windows over the list
+// of legal root moves, and the bestmove report.
+#include <cinttypes>
+#include <cstring>
+#include <mutex>
 
-void think() {}
-void reportBestMove(int) {}
-uint64_t searchToDepth(int) { return 0; }
+#include "host/host.h"
+#include "platform/platform.h"
+#include "search/search.h"
+#include "search/search_internal.h"
+#include "search/search_tree.h"
+
+RootMove rootMoves[ROOT_MOVES_CAPACITY];
+int32_t rootCount = 0;
+RootMove* bestRoot = rootMoves;
+int32_t iterationDepth = 0;
+int32_t selDepth = 0;
+int easyMove = 0;
+bool quietSearch = false;
+
+namespace {
+
+constexpr int ASPIRATION = 128;   // half a pawn either side of the last score
+constexpr int EASY_MARGIN = 379;  // a lead of about one and a half pawns
+
+// The input thread reports "stop" while the search runs; every change of the
+// root list and of bestRoot is made under this lock, and the report reads
+// under it, so it always sees a whole record.
+std::mutex rootLock;
+
+// The line the root node writes while one root move is searched; it is copied
+// into the move's record under the lock when the search of the move returns.
+Move rootLine[LINE_LENGTH];
+
+bool noPosition = false;  // the last "go" found no valid position
+
+void clearRootMove(RootMove& entry) {
+  entry.score = 0;
+  entry.move = sentinelMove;
+  for (Move& m : entry.pv) m = sentinelMove;
+}
+
+// Searches root move i once with the given window; false when aborted.
+bool searchRootMove(int i, int alpha, int beta) {
+  SearchNode& root = nodes[0];
+  std::memcpy(rootLine, rootMoves[i].pv, sizeof rootLine);
+  root.pv = rootLine;
+  root.best = -MATE_SCORE;
+  root.alpha = int16_t(alpha);
+  root.beta = int16_t(beta);
+  *position.currentMove = rootMoves[i].move;
+  searchVisitor(&root);
+  std::lock_guard<std::mutex> guard(rootLock);
+  std::memcpy(rootMoves[i].pv, rootLine, sizeof rootLine);
+  if (abortSearch.load()) return false;
+  rootMoves[i].score = root.best;
+  return true;
+}
+
+void setBestRoot(RootMove* entry) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  bestRoot = entry;
+}
+
+// Moves record i to the front; records 0..i-1 move one place back.
+void moveToFront(int i) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  RootMove chosen = rootMoves[i];
+  std::memmove(&rootMoves[1], &rootMoves[0], sizeof(RootMove) * size_t(i));
+  rootMoves[0] = chosen;
+}
+
+void sendCurrMove(int i) {
+  if (quietSearch) return;
+  sendToGui("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
+}
+
+// One iteration over the root moves; false when the search was aborted.
+bool searchIteration() {
+  int alpha = rootMoves[0].score - ASPIRATION;
+  int beta = rootMoves[0].score + ASPIRATION;
+  reportInfo(0);
+
+  for (int i = 0; i < rootCount; ++i) {
+    if (rootMoves[i].score < -MATE_THRESHOLD) continue;  // loses by force: not searched again
+    sendCurrMove(i);
+    if (iterationDepth <= 3) {
+      alpha = -SCORE_INFINITE;
+      beta = SCORE_INFINITE;
+    }
+
+    if (i == 0) {
+      for (;;) {
+        if (!searchRootMove(0, alpha, beta)) return false;
+        const int best = rootMoves[0].score;
+        if (best <= alpha) {
+          reportInfo(-1);
+          easyMove = 0;
+          alpha = -SCORE_INFINITE;
+        } else if (best >= beta) {
+          reportInfo(1);
+          beta = SCORE_INFINITE;
+        } else {
+          reportInfo(0);
+          alpha = best;
+          beta = std::min(beta, best + ASPIRATION);
+          break;
+        }
+      }
+      continue;
+    }
+
+    if (!searchRootMove(i, alpha, beta)) return false;
+    if (rootMoves[i].score >= beta) {
+      // A later move fails high: show it at once and search it again with an
+      // open upper bound for this move alone.
+      setBestRoot(&rootMoves[i]);
+      reportInfo(1);
+      easyMove = 0;
+      if (!searchRootMove(i, alpha, SCORE_INFINITE)) return false;
+      setBestRoot(&rootMoves[0]);
+      if (rootMoves[i].score <= alpha) reportInfo(0);
+    }
+    const int score = rootMoves[i].score;
+    if (score > rootMoves[0].score) {
+      alpha = score;
+      if (beta <= score) beta = score + 1;
+      moveToFront(i);
+      reportInfo(0);
+    }
+  }
+  return true;
+}
+
+// The driver behind "go" and the tools' fixed-depth search.
+void runThink(int maxDepth) {
+  ply = 0;
+  position.currentMove = &position.moveStack[ROOT_RECORD];
+  abortSearch.store(0);
+  searchLimits.nodeCount = 0;
+  thinking.store(1);
+  commandPending.store(0);
+
+  noPosition = !positionValid();
+  if (noPosition) {
+    std::lock_guard<std::mutex> guard(rootLock);
+    rootCount = 0;
+    clearRootMove(rootMoves[0]);
+    bestRoot = &rootMoves[0];
+    thinking.store(0);
+    return;
+  }
+
+  SearchNode& root = nodes[0];
+  root.movePhase = PHASE_PV;
+  root.material = int16_t(-materialBalance());
+  for (auto& row : killers)
+    for (Move& slot : row) slot = sentinelMove;
+  collectRootMoves(&root);
+  setBestRoot(&rootMoves[0]);
+
+  for (iterationDepth = 1;; ++iterationDepth) {
+    selDepth = iterationDepth;
+    root.depth = int16_t(iterationDepth);
+    if (!searchIteration()) break;
+    if (iterationDepth <= 3) {
+      {
+        std::lock_guard<std::mutex> guard(rootLock);
+        sortRootMoves(0, rootCount - 1);
+      }
+      easyMove = rootCount > 1 && rootMoves[0].score - rootMoves[1].score > EASY_MARGIN;
+    }
+    if (stopAfterIteration() || iterationDepth >= maxDepth) break;
+  }
+  thinking.store(0);
+}
+
+}  // namespace
+
+int materialBalance() {
+  int balance = 0;
+  for (int s = 0; s < 2; ++s) {
+    int sum = 0;
+    for (int slot = 1; slot <= position.lastIndex[s]; ++slot) sum += pieceValue[position.pieceList[s][slot].type];
+    balance += s == position.side ? sum : -sum;
+  }
+  return balance;
+}
+
+int rootCollector(void*) {
+  Move& move = *position.currentMove;
+  makeMove(move);
+  const int s = position.side;
+  if (!isAttacked(position.xside, position.pieceList[s][0].square) && rootCount < ROOT_MOVES_CAPACITY) {
+    RootMove& entry = rootMoves[rootCount];
+    clearRootMove(entry);
+    entry.move = move;
+    ++rootCount;
+  }
+  unmakeMove(move);
+  return 0;
+}
+
+void collectRootMoves(SearchNode* node) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  moveVisitor = rootCollector;
+  rootCount = 0;
+  genPromotions(1, node);
+  genCaptures(node);
+  genQuiet(node);
+  moveVisitor = searchVisitor;
+  if (rootCount == 0) clearRootMove(rootMoves[0]);
+}
+
+void sortRootMoves(int first, int last) {
+  int lastSwap;
+  do {
+    lastSwap = 0;
+    for (int j = first; j < last; ++j) {
+      if (rootMoves[j + 1].score > rootMoves[j].score) {
+        std::swap(rootMoves[j], rootMoves[j + 1]);
+        lastSwap = j;
+      }
+    }
+    last = lastSwap;
+  } while (lastSwap != 0);
+}
+
+int stopAfterIteration() {
+  const int best = rootMoves[0].score;
+  if (best >= MATE_THRESHOLD || best <= -MATE_THRESHOLD) return 1;
+  if (untimedSearch.load()) return 0;
+  if (elapsedMs() > uint32_t(2 * searchLimits.timeBudgetMs / 3)) return 1;
+  if (iterationDepth <= 2) return 0;
+  int playable = 0;
+  for (int i = 0; i < rootCount; ++i)
+    if (rootMoves[i].score > -MATE_THRESHOLD) ++playable;
+  if (playable <= 1) return 1;
+  if (!easyMove) return 0;
+  return elapsedMs() > uint32_t(searchLimits.timeBudgetMs / 10) ? 1 : 0;
+}
+
+void think() {
+  searchLimits.timeBudgetMs = timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
+  searchLimits.searchStart = tickCount();
+  runThink(MAX_PLY);
+}
+
+uint64_t searchToDepth(int depth) {
+  untimedSearch.store(1);
+  searchLimits.timeBudgetMs = 1;
+  searchLimits.searchStart = tickCount();
+  quietSearch = true;
+  runThink(depth < 1 ? 1 : (depth > MAX_PLY ? MAX_PLY : depth));
+  quietSearch = false;
+  untimedSearch.store(0);
+  return searchLimits.nodeCount;
+}
+
+void reportBestMove(int stopped) {
+  if (!stopped && !noPosition) reportInfo(0);
+  char best[8] = "";
+  char ponder[8] = "";
+  {
+    std::lock_guard<std::mutex> guard(rootLock);
+    std::strncpy(best, moveToText(bestRoot->pv[0]), sizeof best - 1);
+    if (!stopped && best[0] != '\0') std::strncpy(ponder, moveToText(bestRoot->pv[1]), sizeof ponder - 1);
+  }
+  if (best[0] == '\0')
+    sendToGui("bestmove 0000");
+  else if (ponder[0] != '\0')
+    sendToGui("bestmove %s ponder %s", best, ponder);
+  else
+    sendToGui("bestmove %s", best);
+}

@@ -1,0 +1,284 @@
+// The fail-hard alpha-beta search below the root, its quiescence search, the
+// move phases of a node and the killer moves.
+#include <algorithm>
+#include <cstring>
+
+#include "eval/eval.h"
+#include "host/host.h"
+#include "search/search_internal.h"
+#include "search/search_tree.h"
+
+SearchNode nodes[MAX_PLY + 1];
+Move killers[MAX_PLY + 1][KILLER_SLOTS];
+
+namespace {
+
+constexpr int LAZY_MARGIN = 128;      // stand-pat without evaluating beyond this
+constexpr int FUTILITY_MARGIN = 256;  // one pawn
+constexpr uint32_t TAKES_OR_PROMOTES = 0x000E0000 | MOVE_EP | MOVE_PROMOTION;
+
+int kingSquare(int s) { return position.pieceList[s][0].square; }
+
+void flipSides() {
+  position.side = position.xside;
+  position.xside ^= 1;
+}
+
+// Copies line[from..] up to its first sentinel into target at the same
+// indexes and closes the copy with a sentinel (index 63 at the latest).
+void copyLine(Move* target, const Move* line, int from) {
+  int k = from;
+  while (k < LINE_LENGTH - 1 && line[k].code != MOVE_SENTINEL) {
+    target[k] = line[k];
+    ++k;
+  }
+  target[k] = sentinelMove;
+}
+
+// A move whose score is known without searching it (a draw by repetition or
+// an endgame-table result): raise the node with it.
+int scoreKnownMove(SearchNode* node, Move& move, int value) {
+  if (countNode()) {
+    unmakeMove(move);
+    return 1;
+  }
+  node->best = int16_t(std::max<int>(node->best, value));
+  if (node->alpha >= node->best) {
+    unmakeMove(move);
+    return 0;
+  }
+  node->pv[ply] = move;
+  node->pv[ply + 1] = sentinelMove;
+  if (node->best >= node->beta) {
+    unmakeMove(move);
+    return 1;
+  }
+  node->alpha = node->best;
+  unmakeMove(move);
+  return 0;
+}
+
+int extension(const Move& move) {
+  const Move& previous = *(&move - 1);
+  if (previous.to == move.to && (previous.code & TAKES_OR_PROMOTES) &&
+      pieceValue[previous.piece] > pieceValue[move.piece])
+    return 1;
+  if (move.piece == PAWN && (move.to < 0x18 || move.to > 0x5F)) return 1;
+  if (move.code & MOVE_PROMOTION) return 1;
+  if (isAttacked(position.side, kingSquare(position.xside))) return 1;
+  return 0;
+}
+
+}  // namespace
+
+int search(int alpha, int beta, int depth, int material, Move* pv) {
+  SearchNode& node = nodes[ply];
+  const int alphaIn = alpha;
+
+  if (depth <= 0) {
+    if (-material - LAZY_MARGIN >= beta)
+      node.best = int16_t(beta);
+    else if (-material + LAZY_MARGIN <= alpha)
+      node.best = int16_t(alpha);
+    else
+      node.best = int16_t(-material - evaluate());
+    if (node.best >= beta) return beta;
+    if (node.best > alpha) alpha = node.best;
+  } else {
+    int16_t stored;
+    if (probeHash(alpha, beta, depth, &stored)) return stored;
+    node.best = int16_t(ply - MATE_SCORE);
+  }
+
+  node.alpha = int16_t(alpha);
+  node.beta = int16_t(beta);
+  node.depth = int16_t(depth);
+  node.material = int16_t(material);
+  node.pv = pv;
+
+  flipSides();
+  searchMoves(&node);
+
+  if (!abortSearch.load()) {
+    if (node.best == ply - MATE_SCORE && !isAttacked(position.xside, kingSquare(position.side)))
+      node.best = 0;  // stalemate
+    if (depth >= 1) {
+      storeHash(alphaIn, beta, depth, node.best);
+      if (node.best > alphaIn) storeKiller(pv[ply]);
+    }
+  }
+  flipSides();
+
+  if (node.best >= beta) return beta;
+  if (node.best > alpha) return node.best;
+  return alpha;
+}
+
+int searchVisitor(void* arg) {
+  SearchNode* node = static_cast<SearchNode*>(arg);
+  Move& move = *position.currentMove;
+
+  // Moves that an earlier phase of this node has tried already.
+  if (node->movePhase == PHASE_TACTICAL || node->movePhase == PHASE_KILLERS) {
+    if (move.code == node->pv[ply].code) return 0;
+  } else if (node->movePhase == PHASE_QUIET) {
+    if (move.code == node->pv[ply].code) return 0;
+    for (const Move& killer : killers[ply])
+      if (move.code == killer.code) return 0;
+  }
+
+  makeMove(move);
+  if (isAttacked(position.xside, kingSquare(position.side))) {
+    unmakeMove(move);
+    return 0;
+  }
+
+  const int childMaterial = captureGain() - node->material;
+  const int ext = node->depth >= 1 ? extension(move) : 0;
+  const int newDepth = node->depth - 1 + ext;
+
+  // Futility (delta pruning in quiescence): a quiet-enough move that leaves
+  // the material more than a pawn below alpha is scored by its material.
+  if (newDepth <= 3 && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
+    node->best = int16_t(std::max<int>(node->best, childMaterial));
+    unmakeMove(move);
+    return 0;
+  }
+
+  if (ply > MAX_PLY - 1) {
+    unmakeMove(move);
+    return 0;
+  }
+
+  if (position.menCount <= 1) {
+    const int value = probeEndgame();
+    if (value != ENDGAME_NO_ANSWER) return scoreKnownMove(node, move, value);
+  }
+
+  if (isRepetition()) return scoreKnownMove(node, move, 0);
+
+  // Null-window probe once a move with a real score stands.
+  if (node->best > -MATE_THRESHOLD && node->beta - node->alpha != 1) {
+    const int alpha = node->alpha;
+    ++ply;
+    ++position.currentMove;
+    node->childPv[ply] = sentinelMove;
+    if (newDepth > 4) search(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv);
+    const int v = -search(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv);
+    --ply;
+    --position.currentMove;
+    if (v <= node->alpha) {
+      unmakeMove(move);
+      return 0;
+    }
+  }
+
+  // Full-window search.
+  ++ply;
+  ++position.currentMove;
+  if (selDepth < ply) selDepth = ply;
+  if (node->movePhase == PHASE_PV) {
+    copyLine(node->childPv, node->pv, ply);
+  } else {
+    node->childPv[ply] = sentinelMove;
+    if (newDepth > 4) search(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv);
+  }
+  const int v = -search(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv);
+  --ply;
+  --position.currentMove;
+
+  if (countNode()) {
+    unmakeMove(move);
+    return 1;
+  }
+  if (v > node->best) node->best = int16_t(v);
+  if (node->movePhase == PHASE_PV || node->best > node->alpha) {
+    copyLine(node->pv, node->childPv, ply + 1);
+    node->pv[ply] = move;
+  }
+  if (node->best >= node->beta) {
+    unmakeMove(move);
+    return 1;
+  }
+  if (node->best > node->alpha) node->alpha = node->best;
+  unmakeMove(move);
+  return 0;
+}
+
+int nullMoveVisitor(void* arg) {
+  SearchNode* node = static_cast<SearchNode*>(arg);
+  Move& move = *position.currentMove;
+
+  makeMove(move);
+  if (isAttacked(position.xside, kingSquare(position.side)) || ply > MAX_PLY - 1) {
+    unmakeMove(move);
+    return 0;
+  }
+  ++ply;
+  ++position.currentMove;
+  node->childPv[ply] = sentinelMove;
+  const int v = -search(-node->beta, -node->beta + 1, node->depth - 3, -node->material, node->childPv);
+  --ply;
+  --position.currentMove;
+
+  unmakeMove(move);
+  if (v >= node->beta) {
+    node->best = node->beta;
+    return 1;
+  }
+  return 0;
+}
+
+int searchMoves(SearchNode* node) {
+  Move& current = *position.currentMove;
+
+  if (node->depth >= 2 && node->beta <= MATE_SCORE) {
+    current = nullMoveTemplate;
+    node->movePhase = PHASE_NULL;
+    if (nullMoveVisitor(node)) return 1;
+  }
+
+  if (node->pv[ply].piece != 0) {
+    current = node->pv[ply];
+    node->movePhase = PHASE_PV;
+    if (moveVisitor(node)) return 1;
+  }
+
+  node->movePhase = PHASE_TACTICAL;
+  if (genPromotions(node->depth, node)) return 1;
+  if (genCaptures(node)) return 1;
+  if (node->depth <= 0) return 0;
+
+  node->movePhase = PHASE_KILLERS;
+  if (genKillers(node)) return 1;
+
+  node->movePhase = PHASE_QUIET;
+  return genQuiet(node);
+}
+
+void storeKiller(const Move& move) {
+  if (move.code & MOVE_IRREVERSIBLE) return;
+  Move* slots = killers[ply];
+  int k = 0;
+  while (k < KILLER_SLOTS && slots[k].code != move.code) ++k;
+  if (k == 0) return;
+  if (k == KILLER_SLOTS) k = KILLER_SLOTS - 1;  // the oldest drops out
+  std::memmove(&slots[1], &slots[0], sizeof(Move) * size_t(k));
+  slots[0] = move;
+}
+
+int genKillers(void* arg) {
+  Move& current = *position.currentMove;
+  const int s = position.side;
+  for (const Move& killer : killers[ply]) {
+    current = killer;
+    const BoardEntry& mover = position.board[current.from];
+    if (mover.type != current.piece || mover.side != s) continue;
+    if (position.board[current.to].type != 0) continue;
+    const bool reachable = current.piece == PAWN ? position.board[current.from + pawnDir[s]].type == 0
+                                                  : canReach(current.piece, current.from, current.to) != 0;
+    if (!reachable) continue;
+    if (moveVisitor(arg)) return 1;
+  }
+  return 0;
+}
