@@ -2,17 +2,31 @@
 #pragma once
 
 #include <cstddef>
+#include <mutex>
 
-// A zero-filled block of size bytes, or null after the German report line.
+// A zero-filled block of size bytes (given back with free), or null after the
+// German report line on standard output.
 void* allocZeroed(unsigned size);
+// Writes one formatted line straight to standard output (not to the log).
 void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// The lock that every writer of a line to standard output holds while it
+// writes, so that lines of the two threads never interleave.
+std::mutex& outputLock();
+
+// First place in text where pattern starts (letter case counts), or null; an
+// empty pattern matches at the start.
 const char* findSubstring(const char* text, const char* pattern);
 char* findSubstring(char* text, const char* pattern);
+// First occurrence of c in text, or null; c = 0 finds the terminating zero.
 const char* findChar(const char* text, char c);
 char* findChar(char* text, char c);
+// Replaces every non-overlapping occurrence of find (never empty) in place and
+// returns the count; a longer replacement needs room in the caller's buffer.
 int replaceAll(char* text, const char* find, const char* replacement);
+// Removes leading and trailing blanks (only ' ', not tabs) in place.
 void trimSpaces(char* text);
+// A copy of text in a new zero-filled block, or null.
 char* duplicateString(const char* text);
 
 // Reads an int the way atoi does (blanks, sign, digits up to the first other

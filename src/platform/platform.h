@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 // Reads up to maxBytes raw bytes from standard input; returns the count, 0 at
@@ -11,12 +12,16 @@ long readStandardInput(char* buffer, std::size_t maxBytes);
 
 // Starts routine on a new detached thread, one step above normal priority
 // where the system allows it (otherwise at normal priority, silently).
+// False when no thread could be started.
 bool startRaisedThread(void (*routine)());
 
 void sleepMs(unsigned milliseconds);
 
 // Milliseconds from a monotonic clock, wrapping at 32 bits.
 uint32_t tickCount();
+
+// The local date and time of a calendar time, safe to call from any thread.
+std::tm localTime(std::time_t when);
 
 // Reads a whole existing, non-empty file into a block of size + 1 bytes that
 // allocate returns (zero-filled, freed with free); the last byte stays zero.
