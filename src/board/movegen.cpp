@@ -1,0 +1,173 @@
+// Move generation. No list is built: each move is written into the record at
+// currentMove and handed to the visitor at once, in a fixed order, and a
+// non-zero answer ends the generator.
+#include <cstdlib>
+#include <initializer_list>
+
+#include "board/board.h"
+#include "board/board_internal.h"
+
+namespace {
+
+constexpr int promotionRank[2] = {0x60, 0x10};
+constexpr int promotionOrder[4] = {QUEEN, KNIGHT, ROOK, BISHOP};
+
+inline bool isEmpty(int sq) { return position.board[sq].type == NONE; }
+
+inline bool holds(int sq, int type, int s) {
+  const BoardEntry& e = position.board[sq];
+  return e.type == type && e.side == s;
+}
+
+// Hands the move in the current record to the visitor.
+inline int emit(Move& m, int from, int to, int piece, int captured, uint32_t flags, void* arg) {
+  m.from = int16_t(from);
+  m.to = int16_t(to);
+  m.piece = int16_t(piece);
+  m.captured = int16_t(captured);
+  m.code = packMove(to, from, piece, captured, flags);
+  return moveVisitor(arg);
+}
+
+// The promotion series for one target: queen first, all four pieces only when asked.
+int emitPromotions(Move& m, int from, int to, int captured, int allPieces, void* arg) {
+  for (int piece : promotionOrder) {
+    if (emit(m, from, to, piece, captured, MOVE_PROMOTION, arg)) return 1;
+    if (allPieces <= 0) break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int genPromotions(int allPieces, void* arg) {
+  Move& m = *position.currentMove;
+  const int side = position.side;
+  const int xside = position.xside;
+  for (int from = promotionRank[side]; from <= promotionRank[side] + 7; ++from) {
+    if (!holds(from, PAWN, side)) continue;
+    const int t = from + pawnDir[side];
+    // Off-board diagonal targets (index -1 included) read as empty.
+    for (int to : {t - 1, t + 1}) {
+      const BoardEntry& e = position.board[to];
+      if (e.type != NONE && e.side == xside) {
+        if (emitPromotions(m, from, to, e.type, allPieces, arg)) return 1;
+      }
+    }
+    if (isEmpty(t) && emitPromotions(m, from, t, NONE, allPieces, arg)) return 1;
+  }
+  return 0;
+}
+
+int genCaptures(void* arg) {
+  Move& m = *position.currentMove;
+  const Position& p = position;
+  const int side = p.side;
+  const int xside = p.xside;
+  // Victims in slot order: the most valuable first; the king is never a victim.
+  for (int i = 1; i <= p.lastIndex[xside]; ++i) {
+    const int captured = p.pieceList[xside][i].type;
+    if (captured == NONE) continue;
+    const int to = p.pieceList[xside][i].square;
+    // Pawns first; captures onto the first and last rank are promotions.
+    if (to >= 0x10 && to <= 0x6F) {
+      const int base = to - pawnDir[side];
+      for (int from : {base - 1, base + 1}) {
+        if (holds(from, PAWN, side) && emit(m, from, to, PAWN, captured, 0, arg)) return 1;
+      }
+    }
+    // Then the pieces from the last knight up to the king.
+    for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
+      const PieceSlot& slot = p.pieceList[side][j];
+      if (slot.type == NONE || slot.type == PAWN) continue;
+      if (canReach(slot.type, slot.square, to) && emit(m, slot.square, to, slot.type, captured, 0, arg)) return 1;
+    }
+  }
+  return genEnPassant(arg);
+}
+
+int genEnPassant(void* arg) {
+  if (position.currentMove == position.moveStack) return 0;
+  Move& m = *position.currentMove;
+  const Move& prev = *(position.currentMove - 1);
+  if (prev.piece != PAWN || std::abs(prev.to - prev.from) != 32) return 0;
+  const int to = (prev.to + prev.from) / 2;
+  for (int from : {prev.to - 1, prev.to + 1}) {
+    if (holds(from, PAWN, position.side) && emit(m, from, to, PAWN, NONE, MOVE_EP, arg)) return 1;
+  }
+  return 0;
+}
+
+int genQuiet(void* arg) {
+  Move& m = *position.currentMove;
+  const Position& p = position;
+  const int side = p.side;
+  for (int i = 1; i <= p.lastIndex[side]; ++i) {
+    const int piece = p.pieceList[side][i].type;
+    if (piece == NONE) continue;
+    const int from = p.pieceList[side][i].square;
+    if (piece == KNIGHT) {
+      for (int k = 7; k >= 0; --k) {
+        const int to = from + knightJumps[k];
+        if (onBoard(to) && isEmpty(to) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
+      }
+    } else if (piece == PAWN) {
+      const int rank = from >> 4;
+      const int relativeRank = side == WHITE ? rank : 7 - rank;
+      if (relativeRank > 5) continue;  // its moves are promotions
+      const int to = from + pawnDir[side];
+      if (!isEmpty(to)) continue;
+      if (emit(m, from, to, piece, NONE, 0, arg)) return 1;
+      const int far = to + pawnDir[side];
+      if (relativeRank == 1 && isEmpty(far) && emit(m, from, far, piece, NONE, 0, arg)) return 1;
+    } else {
+      const int hi = piece == ROOK ? 3 : 7;
+      const int lo = piece == BISHOP ? 4 : 0;
+      for (int k = hi; k >= lo; --k) {
+        const int d = directions[k];
+        for (int to = from + d; onBoard(to) && isEmpty(to); to += d) {
+          if (emit(m, from, to, piece, NONE, 0, arg)) return 1;
+        }
+      }
+    }
+  }
+  // The king on its own. A king taken in an impossible line has no moves.
+  const PieceSlot& king = p.pieceList[side][0];
+  if (king.type == KING) {
+    for (int k = 7; k >= 0; --k) {
+      const int to = king.square + directions[k];
+      if (onBoard(to) && isEmpty(to) && emit(m, king.square, to, KING, NONE, 0, arg)) return 1;
+    }
+  }
+  return genCastling(arg);
+}
+
+int genCastling(void* arg) {
+  Move& m = *position.currentMove;
+  const int side = position.side;
+  const int xside = position.xside;
+  const int k = side == WHITE ? 0x04 : 0x74;
+  // Never out of check; the square passed over must not be attacked either.
+  // The destination is left to the legality test after the move.
+  if (!pieceUnmoved(k, KING, side) || isAttacked(xside, k)) return 0;
+  if (isEmpty(k + 1) && isEmpty(k + 2) && pieceUnmoved(k + 3, ROOK, side) && !isAttacked(xside, k + 1)) {
+    if (emit(m, k, k + 2, KING, NONE, MOVE_CASTLE_SHORT, arg)) return 1;
+  }
+  if (isEmpty(k - 1) && isEmpty(k - 2) && isEmpty(k - 3) && pieceUnmoved(k - 4, ROOK, side) &&
+      !isAttacked(xside, k - 1)) {
+    if (emit(m, k, k - 2, KING, NONE, MOVE_CASTLE_LONG, arg)) return 1;
+  }
+  return 0;
+}
+
+bool pieceUnmoved(int sq, int type, int s) {
+  if (!holds(sq, type, s)) return false;
+  // Castling rights live in the history: any move that started on sq, in the
+  // game or earlier in the current line, has spent them.
+  for (const Move* m = position.currentMove; m != position.moveStack;) {
+    --m;
+    if (m->code == MOVE_SENTINEL) return true;
+    if (m->from == sq) return false;
+  }
+  return true;
+}

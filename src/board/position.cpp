@@ -1,0 +1,60 @@
+// The one position of the engine, its piece lists and its keys.
+#include "board/board.h"
+#include "board/board_internal.h"
+
+// An empty board until the first position command; board and currentMove
+// point into the position from the start.
+Position position = {
+    .boardStore = {},
+    .board = position.boardStore + BOARD_GUARD,
+    .pieceList = {},
+    .lastIndex = {-1, -1},
+    .lastPieceIndex = {-1, -1},
+    .side = WHITE,
+    .xside = BLACK,
+    .lockKey = 0,
+    .indexKey = 0,
+    .totalMaterial = 0,
+    .menCount = 0,
+    .moveStack = {},
+    .currentMove = &position.moveStack[ROOT_RECORD],
+};
+
+int ply = 0;
+MoveVisitor moveVisitor = nullptr;
+
+const uint32_t* lockKeys = nullptr;
+const uint32_t* indexKeys = nullptr;
+
+void rebuildPieceLists() {
+  Position& p = position;
+  p.totalMaterial = 0;
+  for (int s = WHITE; s <= BLACK; ++s) {
+    int slot = -1;
+    for (int t = KING; t <= PAWN; ++t) {
+      if (t == PAWN) p.lastPieceIndex[s] = slot;
+      for (int sq = 0; sq <= 0x77; ++sq) {
+        BoardEntry& e = p.board[sq];
+        if (!onBoard(sq) || e.type != t || e.side != s) continue;
+        ++slot;
+        e.listIndex = int16_t(slot);
+        p.pieceList[s][slot] = {sq, t};
+        p.totalMaterial += pieceValue[t];
+      }
+    }
+    p.lastIndex[s] = slot;
+  }
+  p.menCount = p.lastIndex[WHITE] + p.lastIndex[BLACK];
+  clearPromotionStack();
+}
+
+void computeKeys(uint32_t& lock, uint32_t& index) {
+  lock = index = position.side == BLACK ? 0xFFFFFFFFu : 0u;
+  for (int sq = 0; sq <= 0x77; ++sq) {
+    const BoardEntry& e = position.board[sq];
+    if (!onBoard(sq) || e.type == NONE) continue;
+    const int k = keyIndex(sq, e.side, e.type);
+    lock ^= lockKeys[k];
+    index ^= indexKeys[k];
+  }
+}
