@@ -1,0 +1,246 @@
+// The endgame generator: known figures of the three endings, every entry
+// checked against the moves of its position on an independent 0x88 board,
+// and the file layout.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "egtb.h"
+
+namespace {
+
+const EndgameTables& tables() {
+  static const EndgameTables solved = solveAllEndings();
+  return solved;
+}
+
+const std::vector<uint8_t>& tableOf(int man) {
+  return man == EGTB_QUEEN ? tables().queen : man == EGTB_ROOK ? tables().rook : tables().pawn;
+}
+
+// ---------------------------------------------------------------- 0x88 check
+
+int to0x88(int code) { return (code & 7) * 16 + (code >> 3); }
+int toCode(int sq) { return (sq & 7) * 8 + (sq >> 4); }
+bool offBoard(int sq) { return (sq & 0x88) != 0; }
+bool touching(int a, int b) { return std::abs((a & 7) - (b & 7)) <= 1 && std::abs((a >> 4) - (b >> 4)) <= 1; }
+
+const int steps[8] = {1, -1, 16, -16, 17, -17, 15, -15};
+
+bool manHits(int man, int m, int target, int ak) {
+  if (man == EGTB_PAWN) {
+    return target == m + 15 || target == m + 17;
+  }
+  for (int d = 0; d < (man == EGTB_ROOK ? 4 : 8); ++d) {
+    for (int sq = m + steps[d]; !offBoard(sq) && sq != ak; sq += steps[d]) {
+      if (sq == target) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+uint8_t entryAt(const std::vector<uint8_t>& table, int ak, int dk, int m, int b) {
+  return table[tableIndex(toCode(ak), toCode(dk), toCode(m), b)];
+}
+
+// The value an entry must hold, worked out from the entries after each move.
+uint8_t expectedEntry(int man, int index) {
+  const std::vector<uint8_t>& table = tableOf(man);
+  int ak = to0x88(index >> 13), dk = to0x88((index >> 7) & 63), m = to0x88((index >> 1) & 63);
+  int b = index & 1;
+  bool pawnRankBad = man == EGTB_PAWN && ((m >> 4) == 0 || (m >> 4) == 7);
+  if (ak == dk || touching(ak, dk) || m == ak || m == dk || pawnRankBad ||
+      (b == 0 && manHits(man, m, dk, ak))) {
+    return ENTRY_IMPOSSIBLE;
+  }
+  if (b == 1) {
+    bool hasMove = false, escapes = false;
+    int longest = 0;
+    for (int step : steps) {
+      int to = dk + step;
+      if (offBoard(to) || touching(to, ak) || (to != m && manHits(man, m, to, ak))) {
+        continue;
+      }
+      hasMove = true;
+      int after = to == m ? ENTRY_DRAW : entryAt(table, ak, to, m, 0);
+      if (after > ENTRY_MAX_MATE) {
+        escapes = true;
+      } else {
+        longest = std::max(longest, after);
+      }
+    }
+    if (!hasMove) {
+      return manHits(man, m, dk, ak) ? 0 : ENTRY_DRAW;
+    }
+    return escapes ? ENTRY_DRAW : uint8_t(longest);
+  }
+  bool hasMove = false;
+  int best = ENTRY_DRAW;
+  auto consider = [&](int after) {
+    hasMove = true;
+    if (after <= ENTRY_MAX_MATE) {
+      best = std::min(best, after + 1);
+    }
+  };
+  for (int step : steps) {
+    int to = ak + step;
+    if (!offBoard(to) && to != m && !touching(to, dk)) {
+      consider(entryAt(table, to, dk, m, 1));
+    }
+  }
+  if (man == EGTB_PAWN) {
+    int push = m + 16;
+    if (push != ak && push != dk) {
+      if ((push >> 4) == 7) {
+        consider(entryAt(tables().queen, ak, dk, push, 1));
+        consider(entryAt(tables().rook, ak, dk, push, 1));
+        consider(ENTRY_DRAW);  // a bishop or a knight
+      } else {
+        consider(entryAt(table, ak, dk, push, 1));
+        if ((m >> 4) == 1 && push + 16 != ak && push + 16 != dk) {
+          consider(entryAt(table, ak, dk, push + 16, 1));
+        }
+      }
+    }
+  } else {
+    for (int d = 0; d < (man == EGTB_ROOK ? 4 : 8); ++d) {
+      for (int to = m + steps[d]; !offBoard(to) && to != ak && to != dk; to += steps[d]) {
+        consider(entryAt(table, ak, dk, to, 1));
+      }
+    }
+  }
+  return hasMove ? uint8_t(best) : ENTRY_DRAW;
+}
+
+const char* nameOf(int man) { return man == EGTB_QUEEN ? "queen" : man == EGTB_ROOK ? "rook" : "pawn"; }
+
+}  // namespace
+
+// Every entry agrees with the moves of its position. Together with the wins
+// being counted down move by move this makes the tables exact: the shortest
+// mated-in-n position that was wrongly called a draw would contradict a move.
+TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
+  for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
+    const std::vector<uint8_t>& table = tableOf(man);
+    ASSERT_EQ(table.size(), size_t(EGTB_TABLE_SIZE));
+    int wrong = 0;
+    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+      uint8_t expected = expectedEntry(man, index);
+      if (table[index] != expected && ++wrong <= 5) {
+        ADD_FAILURE() << nameOf(man) << " entry " << index << " is " << int(table[index]) << ", its moves give "
+                      << int(expected);
+      }
+    }
+    EXPECT_EQ(wrong, 0) << nameOf(man);
+  }
+}
+
+TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
+  SectionFigures queen = sectionFigures(tables().queen);
+  SectionFigures rook = sectionFigures(tables().rook);
+  SectionFigures pawn = sectionFigures(tables().pawn);
+  // Longest mates with the attacking side to move.
+  EXPECT_EQ(queen.longestMate[0], 10);
+  EXPECT_EQ(rook.longestMate[0], 16);
+  EXPECT_EQ(pawn.longestMate[0], 28);
+  // 3612 placements of two kings apart, the man on any of the 62 other squares.
+  EXPECT_EQ(queen.legal[1], 3612 * 62);
+  EXPECT_EQ(rook.legal[1], 3612 * 62);
+  EXPECT_EQ(pawn.legal[0], 163328);
+  EXPECT_EQ(pawn.legal[1], 168024);
+  // With the queen or the rook to move the attacking side always mates.
+  EXPECT_EQ(queen.wins[0], queen.legal[0]);
+  EXPECT_EQ(rook.wins[0], rook.legal[0]);
+  for (const SectionFigures& f : {queen, rook, pawn}) {
+    for (int b = 0; b < 2; ++b) {
+      EXPECT_EQ(f.wins[b] + f.draws[b], f.legal[b]);
+    }
+  }
+  EXPECT_GT(pawn.draws[0], 0);
+}
+
+// The entries do not change under the board's symmetries: the mirror of the
+// files for every ending, and for the queen and the rook also the mirror of
+// the ranks and the mirror in the long diagonal.
+TEST(EndgameGenerator, EntriesKeepTheBoardsSymmetries) {
+  auto mirrorFile = [](int code) { return (7 - (code >> 3)) * 8 + (code & 7); };
+  auto mirrorRank = [](int code) { return (code & ~7) | (7 - (code & 7)); };
+  auto swapFileRank = [](int code) { return (code & 7) * 8 + (code >> 3); };
+  for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
+    const std::vector<uint8_t>& table = tableOf(man);
+    int broken = 0;
+    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+      int ak = index >> 13, dk = (index >> 7) & 63, m = (index >> 1) & 63, b = index & 1;
+      uint8_t value = table[index];
+      broken += table[tableIndex(mirrorFile(ak), mirrorFile(dk), mirrorFile(m), b)] != value;
+      if (man != EGTB_PAWN) {
+        broken += table[tableIndex(mirrorRank(ak), mirrorRank(dk), mirrorRank(m), b)] != value;
+        broken += table[tableIndex(swapFileRank(ak), swapFileRank(dk), swapFileRank(m), b)] != value;
+      }
+    }
+    EXPECT_EQ(broken, 0) << nameOf(man);
+  }
+}
+
+// ---------------------------------------------------------------- the file
+
+namespace {
+
+int code(const char* square) { return squareCode(square[0] - 'a', square[1] - '1'); }
+
+std::vector<uint8_t> readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST(EndgameFile, LayoutPutsEachPositionAtItsOffset) {
+  std::vector<uint8_t> file = packEndgameFile(tables());
+  ASSERT_EQ(file.size(), size_t(EGTB_FILE_SIZE));
+  // Rook block 3 (king on a4): king a4, defending king h4, rook a8, defending side to move.
+  EXPECT_EQ(file[114063], tables().rook[tableIndex(code("a4"), code("h4"), code("a8"), 1)]);
+  // Queen block 9 (king on d4): defending king a8, queen h1, attacking side to move.
+  EXPECT_EQ(file[74736], tables().queen[tableIndex(code("d4"), code("a8"), code("h1"), 0)]);
+  // Pawn block 7 (king on a8): defending king c6, pawn b5.
+  EXPECT_EQ(file[163840 + 7 * 8192 + code("c6") * 128 + code("b5") * 2 + 1],
+            tables().pawn[tableIndex(code("a8"), code("c6"), code("b5"), 1)]);
+  // Every queen and rook block is the whole block of its king square.
+  for (int block = 0; block < 10; ++block) {
+    int start = foldedKingSquares[block] * EGTB_BLOCK_SIZE;
+    EXPECT_TRUE(std::equal(tables().queen.begin() + start, tables().queen.begin() + start + EGTB_BLOCK_SIZE,
+                           file.begin() + block * EGTB_BLOCK_SIZE));
+    EXPECT_TRUE(std::equal(tables().rook.begin() + start, tables().rook.begin() + start + EGTB_BLOCK_SIZE,
+                           file.begin() + 81920 + block * EGTB_BLOCK_SIZE));
+  }
+}
+
+TEST(EndgameFile, WritesTheWholeFileOrNothing) {
+  std::vector<uint8_t> file = packEndgameFile(tables());
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavrolin_egtb_test";
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  std::filesystem::path path = folder / "Endgame.bin";
+  ASSERT_TRUE(writeEndgameFile(file, path.string().c_str()));
+  EXPECT_EQ(readFile(path), file);
+  EXPECT_FALSE(std::filesystem::exists(folder / "Endgame.bin.tmp"));
+
+  std::filesystem::path missing = folder / "no such folder" / "Endgame.bin";
+  EXPECT_FALSE(writeEndgameFile(file, missing.string().c_str()));
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  std::filesystem::remove_all(folder);
+}
+
+// The build runs the generator and leaves the file beside the engine.
+TEST(EndgameFile, BuildPlacesTheFileBesideTheEngine) {
+  std::filesystem::path besideEngine = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
+  ASSERT_TRUE(std::filesystem::exists(besideEngine)) << "build the endgame_file target first";
+  EXPECT_EQ(readFile(besideEngine), packEndgameFile(tables()));
+}

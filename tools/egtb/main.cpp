@@ -1,0 +1,29 @@
+// tavrolin-egtb [PATH]: computes the endgame data file and writes it to PATH,
+// by default "Endgame.bin" in the current directory.
+#include <cstdio>
+
+#include "egtb.h"
+
+int main(int argc, char** argv) {
+  if (argc > 2) {
+    std::fprintf(stderr, "usage: tavrolin-egtb [PATH]\n");
+    return 2;
+  }
+  const char* path = argc == 2 ? argv[1] : "Endgame.bin";
+  EndgameTables tables = solveAllEndings();
+  if (!writeEndgameFile(packEndgameFile(tables), path)) {
+    std::fprintf(stderr, "tavrolin-egtb: cannot write %s\n", path);
+    return 1;
+  }
+  const char* names[3] = {"KQK", "KRK", "KPK"};
+  const std::vector<uint8_t>* sections[3] = {&tables.queen, &tables.rook, &tables.pawn};
+  for (int i = 0; i < 3; ++i) {
+    SectionFigures f = sectionFigures(*sections[i]);
+    std::printf("%s  attacker to move: %ld legal, %ld won, %ld drawn, longest mate %d"
+                "  |  defender to move: %ld legal, %ld lost, %ld drawn, longest mate %d\n",
+                names[i], f.legal[0], f.wins[0], f.draws[0], f.longestMate[0], f.legal[1], f.wins[1],
+                f.draws[1], f.longestMate[1]);
+  }
+  std::printf("%s written (%d bytes)\n", path, EGTB_FILE_SIZE);
+  return 0;
+}
