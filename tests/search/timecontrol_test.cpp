@@ -1,0 +1,112 @@
+// The time budget of a go text and the clock check of countNode.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "host/host.h"
+#include "platform/platform.h"
+#include "search/search_internal.h"
+
+namespace {
+
+TEST(TimeBudget, SideToMoveClockAndIncrement) {
+  EXPECT_EQ(timeBudget("wtime 300000 btime 300000", 'w'), 9900);
+  EXPECT_EQ(untimedSearch.load(), 0);
+  EXPECT_EQ(timeBudget("wtime 300000 btime 300000 winc 2000 binc 2000", 'w'), 2000 + 295000 / 20);
+  EXPECT_EQ(timeBudget("wtime 300000 winc 2000", 'w'), 16750);
+  EXPECT_EQ(timeBudget("btime 60000 movestogo 1", 'b'), 57000);
+  // Only the side to move's numbers count.
+  EXPECT_EQ(timeBudget("wtime 300000 btime 60000 winc 5000", 'b'), 57000 / 30);
+  EXPECT_EQ(timeBudget("wtime 60000 btime 300000 movestogo 10", 'w'), 5700);
+}
+
+TEST(TimeBudget, TooLittleOrNoTimeGivesOneMillisecond) {
+  EXPECT_EQ(timeBudget("wtime 2500", 'w'), 1);
+  EXPECT_EQ(timeBudget("depth 8", 'w'), 1);
+  EXPECT_EQ(timeBudget("movetime 5000", 'b'), 1);
+  EXPECT_EQ(timeBudget("", 'w'), 1);
+  EXPECT_EQ(timeBudget("btime 300000", 'w'), 1);
+}
+
+TEST(TimeBudget, InfiniteAndPonderAreUntimed) {
+  EXPECT_EQ(timeBudget("infinite", 'w'), 1);
+  EXPECT_EQ(untimedSearch.load(), 1);
+  EXPECT_EQ(timeBudget("ponder wtime 300000 btime 300000", 'w'), 9900);
+  EXPECT_EQ(untimedSearch.load(), 1);
+  EXPECT_EQ(timeBudget("wtime 300000 btime 300000", 'w'), 9900);
+  EXPECT_EQ(untimedSearch.load(), 0);
+  timeBudget("Infinite", 'w');  // keys are matched with their letter case
+  EXPECT_EQ(untimedSearch.load(), 0);
+}
+
+TEST(TimeBudget, AbsurdClocksStayWithinRange) {
+  // Numbers beyond int saturate; the arithmetic does not overflow.
+  EXPECT_EQ(timeBudget("wtime 99999999999999 movestogo 1", 'w'), INT_MAX - 3000);
+  EXPECT_EQ(timeBudget("wtime 99999999999999", 'w'), (INT_MAX - 3000) / 30);
+  EXPECT_EQ(timeBudget("wtime 2147483647 winc 2147483647", 'w'), 1);
+  EXPECT_EQ(timeBudget("wtime -99999999999 winc -99999999999 movestogo -5", 'w'), 1);
+  int budget = timeBudget("wtime 2147483647 winc -2147483648 movestogo 1", 'w');
+  EXPECT_GE(budget, 1);
+  EXPECT_EQ(budget, INT_MAX - 3000);
+}
+
+class CountNode : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    abortSearch = 0;
+    untimedSearch = 0;
+  }
+  void TearDown() override {
+    abortSearch = 0;
+    untimedSearch = 0;
+  }
+  // A search that started long ago with the given budget.
+  static void startedLongAgo(int budgetMs) {
+    searchLimits.searchStart = tickCount() - 100000u;
+    searchLimits.timeBudgetMs = budgetMs;
+    searchLimits.nodeCount = 0;
+  }
+};
+
+TEST_F(CountNode, ChecksTheClockEvery4096Counts) {
+  startedLongAgo(1);
+  for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0) << i;
+  EXPECT_EQ(countNode(), 1);
+  EXPECT_EQ(searchLimits.nodeCount, 4096u);
+  // Once stopped, nothing more is counted.
+  EXPECT_EQ(countNode(), 1);
+  EXPECT_EQ(searchLimits.nodeCount, 4096u);
+}
+
+TEST_F(CountNode, BudgetNotSpentGoesOn) {
+  startedLongAgo(INT_MAX);
+  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
+  EXPECT_EQ(searchLimits.nodeCount, 3u * 4096u);
+}
+
+TEST_F(CountNode, UntimedSearchIsNeverStoppedByTheClock) {
+  startedLongAgo(1);
+  untimedSearch = 1;
+  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
+  // After ponderhit the clock counts from the start of the go.
+  untimedSearch = 0;
+  for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0);
+  EXPECT_EQ(countNode(), 1);
+}
+
+TEST_F(CountNode, AbortFromOutsideStopsAtOnce) {
+  startedLongAgo(INT_MAX);
+  abortSearch = 1;
+  EXPECT_NE(countNode(), 0);
+  EXPECT_EQ(searchLimits.nodeCount, 0u);
+}
+
+TEST_F(CountNode, ElapsedTimeIsTheUnsignedTickDifference) {
+  // Five seconds before now, whether or not the subtraction wraps.
+  searchLimits.searchStart = tickCount() - 5000u;
+  uint32_t elapsed = elapsedMs();
+  EXPECT_GE(elapsed, 5000u);
+  EXPECT_LT(elapsed, 5000u + 60000u);
+}
+
+}  // namespace
