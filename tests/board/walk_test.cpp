@@ -1,0 +1,167 @@
+// Walks whole move trees: at every node the take-back must restore the
+// position exactly, and the incremental keys, lists and counters must match
+// what a fresh computation from the board gives.
+#include <cstring>
+
+#include "board_testing.h"
+
+namespace {
+
+struct Snapshot {
+  BoardEntry boardStore[sizeof(Position::boardStore) / sizeof(BoardEntry)];
+  PieceSlot pieceList[2][16];
+  int lastIndex[2];
+  int lastPieceIndex[2];
+  int side, xside;
+  uint32_t lockKey, indexKey;
+  int totalMaterial, menCount;
+  Move* currentMove;
+};
+
+Snapshot take() {
+  const Position& p = position;
+  Snapshot s;
+  std::memcpy(s.boardStore, p.boardStore, sizeof s.boardStore);
+  std::memcpy(s.pieceList, p.pieceList, sizeof s.pieceList);
+  std::memcpy(s.lastIndex, p.lastIndex, sizeof s.lastIndex);
+  std::memcpy(s.lastPieceIndex, p.lastPieceIndex, sizeof s.lastPieceIndex);
+  s.side = p.side;
+  s.xside = p.xside;
+  s.lockKey = p.lockKey;
+  s.indexKey = p.indexKey;
+  s.totalMaterial = p.totalMaterial;
+  s.menCount = p.menCount;
+  s.currentMove = p.currentMove;
+  return s;
+}
+
+void expectSame(const Snapshot& a, const Snapshot& b, const char* move) {
+  EXPECT_EQ(0, std::memcmp(a.boardStore, b.boardStore, sizeof a.boardStore)) << "board after " << move;
+  EXPECT_EQ(0, std::memcmp(a.pieceList, b.pieceList, sizeof a.pieceList)) << "pieceList after " << move;
+  EXPECT_EQ(a.lastIndex[0], b.lastIndex[0]) << move;
+  EXPECT_EQ(a.lastIndex[1], b.lastIndex[1]) << move;
+  EXPECT_EQ(a.lastPieceIndex[0], b.lastPieceIndex[0]) << "lastPieceIndex after " << move;
+  EXPECT_EQ(a.lastPieceIndex[1], b.lastPieceIndex[1]) << "lastPieceIndex after " << move;
+  EXPECT_EQ(a.side, b.side) << move;
+  EXPECT_EQ(a.xside, b.xside) << move;
+  EXPECT_EQ(a.lockKey, b.lockKey) << move;
+  EXPECT_EQ(a.indexKey, b.indexKey) << move;
+  EXPECT_EQ(a.totalMaterial, b.totalMaterial) << move;
+  EXPECT_EQ(a.menCount, b.menCount) << move;
+  EXPECT_EQ(a.currentMove, b.currentMove) << move;
+}
+
+// After a move (the mover still in `side`): keys from scratch with the other
+// side to move, lists pointing at the right squares, counters matching the board.
+void checkAfterMove(const Move& m) {
+  Position& p = position;
+  const char* text = moveToText(m);
+  p.side ^= 1;
+  uint32_t lock = 0, index = 0;
+  computeKeys(lock, index);
+  p.side ^= 1;
+  ASSERT_EQ(lock, p.lockKey) << "lockKey after " << text;
+  ASSERT_EQ(index, p.indexKey) << "indexKey after " << text;
+  ASSERT_EQ(m.lockKey, p.lockKey) << text;
+
+  int material = 0;
+  int men[2] = {0, 0};
+  for (int sq = 0; sq <= 0x77; ++sq) {
+    const BoardEntry& e = p.board[sq];
+    if (!onBoard(sq) || e.type == NONE) continue;
+    material += pieceValue[e.type];
+    ++men[e.side];
+    const PieceSlot& slot = p.pieceList[e.side][e.listIndex];
+    ASSERT_EQ(sq, slot.square) << "slot of the man on " << sq << " after " << text;
+    ASSERT_EQ(e.type, slot.type) << "slot of the man on " << sq << " after " << text;
+    if (e.type != PAWN && e.type != KING) {
+      ASSERT_LE(e.listIndex, p.lastPieceIndex[e.side]) << text;
+    }
+  }
+  ASSERT_EQ(material, p.totalMaterial) << text;
+  ASSERT_EQ(men[0] + men[1] - 2, p.menCount) << text;
+  for (int s = 0; s < 2; ++s) {
+    int live = 0;
+    for (int i = 0; i <= p.lastIndex[s]; ++i) live += p.pieceList[s][i].type != NONE;
+    ASSERT_EQ(men[s], live) << text;
+  }
+}
+
+struct WalkFrame {
+  int depth;
+  uint64_t nodes;
+};
+
+int walkVisitor(void* arg) {
+  auto& frame = *static_cast<WalkFrame*>(arg);
+  Position& p = position;
+  Move& m = *p.currentMove;
+  const Move record = m;
+  const Snapshot before = take();
+  std::string text = moveToText(m);
+
+  makeMove(m);
+  checkAfterMove(m);
+  ++frame.nodes;
+  if (frame.depth > 1 && !isAttacked(p.xside, p.pieceList[p.side][0].square)) {
+    p.side = p.xside;
+    p.xside ^= 1;
+    ++p.currentMove;
+    WalkFrame child{frame.depth - 1, 0};
+    genPromotions(1, &child);
+    genCaptures(&child);
+    genQuiet(&child);
+    frame.nodes += child.nodes;
+    --p.currentMove;
+    p.side = p.xside;
+    p.xside ^= 1;
+  }
+  unmakeMove(m);
+
+  expectSame(before, take(), text.c_str());
+  EXPECT_EQ(record.code, m.code);
+  EXPECT_EQ(record.from, m.from);
+  EXPECT_EQ(record.to, m.to);
+  return ::testing::Test::HasFatalFailure() ? 1 : 0;
+}
+
+uint64_t walk(int depth) {
+  position.currentMove = &position.moveStack[ROOT_RECORD];
+  moveVisitor = walkVisitor;
+  WalkFrame root{depth, 0};
+  genPromotions(1, &root);
+  genCaptures(&root);
+  genQuiet(&root);
+  return root.nodes;
+}
+
+class MoveTreeWalk : public BoardTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(MoveTreeWalk, TakeBackRestoresEverythingAndKeysStayExact) {
+  setUp(GetParam());
+  const Snapshot start = take();
+  const uint64_t nodes = walk(3);
+  EXPECT_GT(nodes, 0u);
+  expectSame(start, take(), "the whole walk");
+  // The guard zone beside the board is never written.
+  for (int i = 0; i < BOARD_GUARD; ++i) {
+    EXPECT_EQ(0, position.boardStore[i].type);
+    EXPECT_EQ(0, position.boardStore[BOARD_GUARD + 256 + i].type);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, MoveTreeWalk,
+    ::testing::Values("startpos moves e2e4 d7d5",
+                      "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+                      "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 moves e2e4",
+                      "fen r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+                      "fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+                      "fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+                      // A pawn taken from between the pieces and a promoting pawn:
+                      // the take-back of the promotion must give lastPieceIndex back exactly.
+                      "fen k7/6P1/8/8/8/b7/1P6/4K3 b - - 0 1",
+                      // Promotions on both sides, with captures onto the last ranks.
+                      "fen 1n2k2r/P1P3P1/8/8/8/8/p1p3p1/1N2K2R w Kk - 0 1"));
+
+}  // namespace
