@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -164,29 +164,6 @@ TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
     }
   }
   EXPECT_GT(pawn.draws[0], 0);
-}
-
-// The entries do not change under the board's symmetries: the mirror of the
-// files for every ending, and for the queen and the rook also the mirror of
-// the ranks and the mirror in the long diagonal.
-TEST(EndgameGenerator, EntriesKeepTheBoardsSymmetries) {
-  auto mirrorFile = [](int code) { return (7 - (code >> 3)) * 8 + (code & 7); };
-  auto mirrorRank = [](int code) { return (code & ~7) | (7 - (code & 7)); };
-  auto swapFileRank = [](int code) { return (code & 7) * 8 + (code >> 3); };
-  for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
-    const std::vector<uint8_t>& table = tableOf(man);
-    int broken = 0;
-    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
-      int ak = index >> 13, dk = (index >> 7) & 63, m = (index >> 1) & 63, b = index & 1;
-      uint8_t value = table[index];
-      broken += table[tableIndex(mirrorFile(ak), mirrorFile(dk), mirrorFile(m), b)] != value;
-      if (man != EGTB_PAWN) {
-        broken += table[tableIndex(mirrorRank(ak), mirrorRank(dk), mirrorRank(m), b)] != value;
-        broken += table[tableIndex(swapFileRank(ak), swapFileRank(dk), swapFileRank(m), b)] != value;
-      }
-    }
-    EXPECT_EQ(broken, 0) << nameOf(man);
-  }
 }
 
 // ---------------------------------------------------------------- the file
