@@ -37,6 +37,9 @@ void prepareTables() {
 void releaseTables() {
   free(keyBlock);
   keyBlock = nullptr;
+  // The key words lived in the block: a position set up now is refused.
+  lockKeys = nullptr;
+  indexKeys = nullptr;
   free(hashTable);
   hashTable = nullptr;
   hashEntries = 0;

@@ -117,6 +117,7 @@ TEST_F(Evaluate, PassedPawns) {
   // An enemy pawn in front on a neighbouring file stops it; one beside or
   // behind it does not.
   EXPECT_EQ(scoreOf("4k3/2p5/8/1P6/8/8/8/4K3 w"), -16);
+  EXPECT_EQ(scoreOf("4k3/8/2p5/1P6/8/8/8/4K3 w"), -18);  // the nearest rank in front counts too
   EXPECT_EQ(scoreOf("4k3/8/8/1Pp5/8/8/8/4K3 w"), -2);
   EXPECT_EQ(scoreOf("4k3/8/8/1P6/2p5/8/8/4K3 w"), -26);
 }

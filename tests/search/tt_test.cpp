@@ -153,6 +153,7 @@ TEST(TableSetUp, IsReadySizesTheTableFromTheHashOptionAndKeepsTheKeys) {
   EXPECT_EQ(hashTable, nullptr);
   EXPECT_EQ(hashEntries, 0u);
   EXPECT_EQ(keyBlock, nullptr);
+  EXPECT_EQ(lockKeys, nullptr);
   EXPECT_EQ(probeHash(-100, 100, 3, &score), 0);  // no table: a miss, not a crash
   storeHash(-100, 100, 3, 42);
 
