@@ -34,16 +34,15 @@ int randomInRange(int lo, int hi) {
 }
 
 void fillKeyBlock(unsigned n) {
+  // Allocate first: when that fails the old block, which holds the very same
+  // bytes, stays in use and the keys of the current position stay valid.
+  auto* block = static_cast<unsigned char*>(allocZeroed(n));
+  if (block == nullptr) return;  // the allocator has reported it
   std::free(keyBlock);
-  keyBlock = nullptr;
-  lockKeys = nullptr;
-  indexKeys = nullptr;
+  keyBlock = block;
   keySeed = KEY_SEED;
-  keyBlock = static_cast<unsigned char*>(allocZeroed(n));
-  if (keyBlock == nullptr) return;  // the allocator has reported it; positions are refused without keys
   for (unsigned i = 0; i < n; ++i) keyBlock[i] = static_cast<unsigned char>(randomInRange(0, 255));
-  if (n >= 2 * 1024 * sizeof(uint32_t)) {
-    lockKeys = reinterpret_cast<const uint32_t*>(keyBlock);
-    indexKeys = lockKeys + 1024;
-  }
+  const bool wholeTables = n >= 2 * 1024 * sizeof(uint32_t);
+  lockKeys = wholeTables ? reinterpret_cast<const uint32_t*>(keyBlock) : nullptr;
+  indexKeys = wholeTables ? lockKeys + 1024 : nullptr;
 }
