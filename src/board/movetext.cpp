@@ -2,7 +2,9 @@
 #include "board/board.h"
 
 const char* moveToText(const Move& m) {
-  static char text[6];
+  // One buffer per thread: the input thread names the best move on "stop"
+  // while the search thread may be printing its own lines.
+  thread_local char text[6];
   text[0] = 0;
   if (m.piece == NONE) return text;  // the null move, the sentinel, an empty record
   text[0] = char('a' + (m.from & 7));
