@@ -153,9 +153,11 @@ TEST_P(MoveTreeWalk, TakeBackRestoresEverythingAndKeysStayExact) {
   EXPECT_GT(walk(3, true), 0u);
   expectSame(start, take(), "the whole walk");
   // The guard zone beside the board is never written.
+  const BoardEntry* store = position.boardStore;
   for (int i = 0; i < BOARD_GUARD; ++i) {
-    EXPECT_EQ(0, position.boardStore[i].type);
-    EXPECT_EQ(0, position.boardStore[BOARD_GUARD + 256 + i].type);
+    for (const BoardEntry& e : {store[i], store[BOARD_GUARD + 256 + i]}) {
+      EXPECT_TRUE(e.type == 0 && e.side == 0 && e.listIndex == 0) << i;
+    }
   }
 }
 
