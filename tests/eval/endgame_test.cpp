@@ -47,7 +47,7 @@ unsigned packedIndex(const char* attackingKing, const char* defendingKing, const
   return squareCode(attackingKing) * 8192 + squareCode(defendingKing) * 128 + squareCode(man) * 2 + b;
 }
 
-class EndgameFile : public ::testing::Test {
+class EndgameData : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     fillKeyBlock(8192);
@@ -84,7 +84,7 @@ class EndgameFile : public ::testing::Test {
   std::string fileName;
 };
 
-TEST_F(EndgameFile, BareKingsAndLoneMinorPiecesAreDrawsWithoutTheFile) {
+TEST_F(EndgameData, BareKingsAndLoneMinorPiecesAreDrawsWithoutTheFile) {
   setUp("4k3/8/8/8/8/8/8/4K3 w");
   EXPECT_EQ(probeEndgame(), 0);
   setUp("4k3/8/8/8/8/8/8/B3K3 w");
@@ -96,7 +96,7 @@ TEST_F(EndgameFile, BareKingsAndLoneMinorPiecesAreDrawsWithoutTheFile) {
   EXPECT_EQ(endgameTable, nullptr);
 }
 
-TEST_F(EndgameFile, DrawsHoldWithTheFileLoaded) {
+TEST_F(EndgameData, DrawsHoldWithTheFileLoaded) {
   writeFile(fileName, syntheticTable());
   ASSERT_TRUE(loadEndgameFile(fileName.c_str()));
   setUp("4k3/8/8/8/8/8/8/4K3 b");
@@ -105,7 +105,7 @@ TEST_F(EndgameFile, DrawsHoldWithTheFileLoaded) {
   EXPECT_EQ(probeEndgame(), 0);
 }
 
-TEST_F(EndgameFile, MissingFileGivesNoAnswerAndIsLookedForOnce) {
+TEST_F(EndgameData, MissingFileGivesNoAnswerAndIsLookedForOnce) {
   setUp("4k3/8/8/8/8/8/8/Q3K3 w");
   EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
   EXPECT_FALSE(endgameLoadPending);
@@ -116,7 +116,7 @@ TEST_F(EndgameFile, MissingFileGivesNoAnswerAndIsLookedForOnce) {
   EXPECT_EQ(endgameTable, nullptr);
 }
 
-TEST_F(EndgameFile, FileOfAnotherLengthCountsAsAbsent) {
+TEST_F(EndgameData, FileOfAnotherLengthCountsAsAbsent) {
   std::vector<unsigned char> bytes = syntheticTable();
   bytes.resize(ENDGAME_FILE_SIZE - 1);
   writeFile(fileName, bytes);
@@ -130,7 +130,7 @@ TEST_F(EndgameFile, FileOfAnotherLengthCountsAsAbsent) {
   EXPECT_EQ(endgameTable, nullptr);
 }
 
-TEST_F(EndgameFile, WorkedExampleOffsets) {
+TEST_F(EndgameData, WorkedExampleOffsets) {
   writeFile(fileName, syntheticTable());
   // White Ke1, black Ke8, white Ra1, white has just moved: index 267,137,
   // folded by files and the diagonal onto rook block 3, offset 114,063.
@@ -142,13 +142,12 @@ TEST_F(EndgameFile, WorkedExampleOffsets) {
   EXPECT_EQ(endgameEntry(packedIndex("d5", "a1", "h8", 0) ^ 0xE38E, QUEEN), QUEEN_MARK);
 }
 
-TEST_F(EndgameFile, ValueMeanings) {
+TEST_F(EndgameData, ValueMeanings) {
   writeFile(fileName, syntheticTable());
   ASSERT_TRUE(loadEndgameFile(fileName.c_str()));
-  ply = 10;
-
-  // The attacker (white) has just moved: b = 1.
+  // The attacker (white) has just moved: b = 1. The search is at ply 10.
   setUp("4k3/8/8/8/8/8/8/R3K3 w");
+  ply = 10;
   unsigned char& rookByte = endgameTable[ROOK_EXAMPLE_OFFSET];
   rookByte = 0;
   EXPECT_EQ(probeEndgame(), 31989);
@@ -165,6 +164,7 @@ TEST_F(EndgameFile, ValueMeanings) {
 
   // The defender (white) has just moved, the black attacker is to move: b = 0.
   setUp("7q/8/8/3k4/8/8/8/K7 w");
+  ply = 10;
   unsigned char& queenByte = endgameTable[QUEEN_EXAMPLE_OFFSET];
   queenByte = 5;
   EXPECT_EQ(probeEndgame(), -31980);
@@ -172,7 +172,7 @@ TEST_F(EndgameFile, ValueMeanings) {
   EXPECT_EQ(probeEndgame(), 0);
 }
 
-TEST_F(EndgameFile, FoldingSelectsTheBlockOfTheAttackingKing) {
+TEST_F(EndgameData, FoldingSelectsTheBlockOfTheAttackingKing) {
   writeFile(fileName, syntheticTable());
   ASSERT_TRUE(loadEndgameFile(fileName.c_str()));
   struct Case {
@@ -193,7 +193,7 @@ TEST_F(EndgameFile, FoldingSelectsTheBlockOfTheAttackingKing) {
   }
 }
 
-TEST_F(EndgameFile, LooksInTheCurrentFolderFirstThenBesideTheProgram) {
+TEST_F(EndgameData, LooksInTheCurrentFolderFirstThenBesideTheProgram) {
   std::string programFolder = executableFolder();
   if (programFolder.empty()) GTEST_SKIP() << "the executable's folder is not known here";
   fs::path besideProgram = fs::path(programFolder) / fileName;
@@ -210,7 +210,7 @@ TEST_F(EndgameFile, LooksInTheCurrentFolderFirstThenBesideTheProgram) {
   fs::remove(besideProgram);
 }
 
-TEST_F(EndgameFile, ReadWholeFileAddsAZeroByte) {
+TEST_F(EndgameData, ReadWholeFileAddsAZeroByte) {
   writeFile("three.bin", {1, 2, 3});
   size_t size = 0;
   unsigned char* block = readWholeFile("three.bin", &size);
