@@ -106,13 +106,6 @@ TEST_F(HashTable, AnotherPositionAlwaysReplacesAndMisses) {
   EXPECT_EQ(probe(-100, 100, 1), MISS);
 }
 
-TEST_F(HashTable, MateScoresAreKeptAsTheyAre) {
-  storeHash(-32001, 32001, 7, 31990);
-  EXPECT_EQ(probe(-32001, 32001, 2), 31990);
-  storeHash(-32001, 32001, 7, -31985);
-  EXPECT_EQ(probe(-32001, 32001, 7), -31985);
-}
-
 TEST(TableSetUp, IsReadySizesTheTableFromTheHashOptionAndKeepsTheKeys) {
   prepareTables();  // the start-up call
   setupPosition("startpos moves e2e4 e7e5 g1f3");
