@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "host/host_internal.h"
+
+namespace {
+
+int hashAfter(const char* args) {
+  std::strcpy(commandArgs, args);
+  setOptionHook();
+  return hashSizeMb;
+}
+
+TEST(Options, UciAnnouncesIdentityAndResetsHash) {
+  hashSizeMb = 64;
+  testing::internal::CaptureStdout();
+  uciHook();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "id name Tavrolin 4.20\n"
+            "id author Pemberlyn\n"
+            "option name Hash type spin default 1 min 1 max 1024\n"
+            "option name Ponder type check default true\n");
+  EXPECT_EQ(hashSizeMb, 1);
+}
+
+TEST(Options, HashValueIsReadAndKeptInRange) {
+  EXPECT_EQ(hashAfter("name Hash value 64"), 64);
+  EXPECT_EQ(hashAfter("name hash value 32"), 64);  // letter case counts: unchanged
+  EXPECT_EQ(hashAfter("name Ponder value false"), 64);
+  EXPECT_EQ(hashAfter("name Hash value 32MB"), 32);
+  EXPECT_EQ(hashAfter("name Hash value abc"), 1);
+  EXPECT_EQ(hashAfter("name Hash value -5"), 1);
+  EXPECT_EQ(hashAfter("name Hash value 1024"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value 1025"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
+  EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "host/host_internal.h"
+
+namespace {
+
+// Thursday, 5 March 2026, 09:03:07, winter time.
+std::tm thursdayFifthOfMarch() {
+  std::tm when{};
+  when.tm_year = 126;
+  when.tm_mon = 2;
+  when.tm_mday = 5;
+  when.tm_wday = 4;
+  when.tm_yday = 63;
+  when.tm_hour = 9;
+  when.tm_min = 3;
+  when.tm_sec = 7;
+  when.tm_isdst = 0;
+  return when;
+}
+
+std::string formatted(const char* pattern, const std::tm& when) {
+  char text[256];
+  std::snprintf(text, sizeof text, "%s", pattern);
+  formatTimestampAt(text, when);
+  return text;
+}
+
+TEST(FormatTimestamp, ReplacesEveryCodeWithGermanNames) {
+  const std::tm when = thursdayFifthOfMarch();
+  EXPECT_EQ(formatted("&M-&T &WL", when), "03-05 Donnerstag");
+  EXPECT_EQ(formatted("&W, &T. &ML", when), "Do, 05. M\xE4rz");  // a single byte 0xE4
+  EXPECT_EQ(formatted("&JJJ/&J", when), "2026/26");
+  EXPECT_EQ(formatted("&LL", when), "064");
+  EXPECT_EQ(formatted("&H:&I:&S - ", when), "09:03:07 - ");
+  EXPECT_EQ(formatted("&W&W &ML&M", when), "DoDo M\xE4rz03");
+  EXPECT_EQ(formatted("&j &h &x plain", when), "&j &h &x plain");  // codes keep their letter case
+}
+
+TEST(FormatTimestamp, DayOfYearAndEveryName) {
+  std::tm newYearsEve = thursdayFifthOfMarch();
+  newYearsEve.tm_year = 120;  // 2020, a leap year
+  newYearsEve.tm_mon = 11;
+  newYearsEve.tm_mday = 31;
+  newYearsEve.tm_yday = 365;
+  EXPECT_EQ(formatted("&LL &T.&M.&JJJ &ML &WL", newYearsEve), "366 31.12.2020 Dezember Donnerstag");
+
+  const char* longNames[7] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
+  const char* shortNames[7] = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
+  for (int day = 0; day < 7; ++day) {
+    std::tm when = thursdayFifthOfMarch();
+    when.tm_wday = day;
+    EXPECT_EQ(formatted("&WL/&W", when), std::string(longNames[day]) + "/" + shortNames[day]);
+  }
+  const char* months[12] = {"Januar", "Februar", "M\xE4rz",     "April",   "Mai",      "Juni",
+                            "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
+  for (int month = 0; month < 12; ++month) {
+    std::tm when = thursdayFifthOfMarch();
+    when.tm_mon = month;
+    EXPECT_EQ(formatted("&ML", when), months[month]);
+  }
+}
+
+TEST(FormatTimestamp, ZoneCodeFollowsTheDaylightSavingFlag) {
+  std::tm when = thursdayFifthOfMarch();
+  EXPECT_EQ(formatted("&Z", when), "+0100");
+  when.tm_isdst = 1;
+  EXPECT_EQ(formatted("&Z", when), "+0200");
+}
+
+// The current time moved by an offset to a fixed instant, in a zone given by
+// its rule, so that the test does not depend on the machine's zone.
+std::string formattedAt(const char* zone, std::time_t instant, const char* pattern) {
+  setenv("TZ", zone, 1);
+  tzset();
+  char text[256];
+  std::snprintf(text, sizeof text, "%s", pattern);
+  formatTimestamp(text, static_cast<int>(instant - std::time(nullptr)));
+  unsetenv("TZ");
+  tzset();
+  return text;
+}
+
+TEST(FormatTimestamp, ZoneCodeIgnoresTheMachinesZone) {
+  const std::time_t winterNoon = 1736942400;  // 2025-01-15 12:00 UTC
+  const std::time_t summerNoon = 1751371200;  // 2025-07-01 12:00 UTC
+  const char* central = "CET-1CEST,M3.5.0,M10.5.0/3";
+  const char* eastern = "EST5EDT,M3.2.0,M11.1.0";
+  EXPECT_EQ(formattedAt(central, winterNoon, "&T.&M.&JJJ &Z"), "15.01.2025 +0100");
+  EXPECT_EQ(formattedAt(central, summerNoon, "&T.&M.&JJJ &Z"), "01.07.2025 +0200");
+  EXPECT_EQ(formattedAt(eastern, winterNoon, "&T.&M.&JJJ &Z"), "15.01.2025 +0100");
+  EXPECT_EQ(formattedAt(eastern, summerNoon, "&T.&M.&JJJ &Z"), "01.07.2025 +0200");
+  EXPECT_EQ(formattedAt("UTC0", summerNoon, "&Z"), "+0100");
+}
+
+}  // namespace

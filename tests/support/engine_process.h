@@ -1,0 +1,42 @@
+// The real engine binary as a child process, talked to over pipes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class EngineProcess {
+ public:
+  // Starts the binary (default TAVROLIN_BINARY, a compile definition) with pipes, in workDir ("" = a fresh
+  // temporary directory that the object removes at the end).
+  explicit EngineProcess(std::string workDir = "", std::string binary = TAVROLIN_BINARY);
+  ~EngineProcess();  // closes pipes, kills and reaps if still running
+  EngineProcess(const EngineProcess&) = delete;
+  EngineProcess& operator=(const EngineProcess&) = delete;
+
+  void send(const std::string& bytes);     // raw bytes, no line end added
+  void sendLine(const std::string& line);  // adds "\n"
+  std::optional<std::string> readLine(int timeoutMs = 5000);  // next stdout line without its "\n"
+  // Reads lines until one starts with prefix; returns it (nullopt on timeout); every line read, the
+  // matching one included, is appended to *seen when given.
+  std::optional<std::string> waitFor(const std::string& prefix, int timeoutMs = 10000,
+                                     std::vector<std::string>* seen = nullptr);
+  std::vector<std::string> readFor(int quietMs);  // lines until none arrives for quietMs
+  void closeInput();
+  std::optional<int> waitExit(int timeoutMs = 5000);  // exit code; nullopt on timeout
+  const std::string& workDir() const;
+
+  // Everything read from stdout so far that has not been returned as a line.
+  const std::string& pendingOutput() const { return buffered_; }
+
+ private:
+  std::string workDir_;
+  bool ownsWorkDir_ = false;
+  pid_t pid_ = -1;
+  int toEngine_ = -1;
+  int fromEngine_ = -1;
+  std::string buffered_;
+  std::optional<int> exitCode_;
+};
