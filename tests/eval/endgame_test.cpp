@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Offsets of the two worked examples, marked with bytes no block number reaches.
+// Two offsets worked out by hand, marked with bytes that no block number reaches.
 constexpr unsigned ROOK_EXAMPLE_OFFSET = 114063;
 constexpr unsigned QUEEN_EXAMPLE_OFFSET = 74736;
 constexpr unsigned char ROOK_MARK = 250;
@@ -114,7 +114,7 @@ TEST_F(EndgameData, FileOfAnotherLengthCountsAsAbsent) {
   EXPECT_EQ(endgameTable, nullptr);
 }
 
-TEST_F(EndgameData, WorkedExampleOffsets) {
+TEST_F(EndgameData, OffsetsWorkedOutByHand) {
   writeFile(fileName, syntheticTable());
   // White Ke1, black Ke8, white Ra1, white has just moved: index 267,137,
   // folded by files and the diagonal onto rook block 3, offset 114,063.
