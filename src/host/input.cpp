@@ -35,9 +35,12 @@ void cleanUpLine(char* line) {
 }
 
 // Splits line into commandWord and commandArgs and hands it to the main
-// thread, or, during a search, serves it here.
-void handOver(const char* line) {
+// thread, or, during a search, serves it here. A received line is logged once
+// the command before it is done, so that a "debug" just before it has taken
+// effect.
+void handOver(const char* line, bool received) {
   while (commandPending != 0) whileCommandPending();
+  if (received && debugMode) logLine("Received: \"%s\"", line);
 
   std::lock_guard<std::mutex> guard(handOverLock);
   commandArgs[0] = 0;
@@ -75,8 +78,7 @@ void handleLine(char* line) {
   cleanUpLine(line);
   // A line end split over two reads leaves an empty line: it is no command.
   if (line[0] == 0) return;
-  if (debugMode) logLine("Received: \"%s\"", line);
-  handOver(line);
+  handOver(line, true);
 }
 
 // Handles every complete line in the input buffer, in order; the unfinished
@@ -138,7 +140,7 @@ void handleEndOfInput() {
   }
   resetInputReader();
   // The process ends as though the GUI had sent "quit".
-  handOver("quit");
+  handOver("quit", false);
 }
 
 void resetInputReader() {
