@@ -81,6 +81,7 @@ TEST(Play, MatesAreFoundAndReported) {
   } cases[] = {
       {"fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "score mate 1 ", "bestmove d1d8"},
       {"fen r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", "score mate 2 ", "bestmove d5f6"},
+      {"fen r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", "score mate 3 ", "bestmove f6a6"},
   };
   for (const Case& c : cases) {
     const auto lines = goAndWait(engine, c.position, "wtime 60000 btime 60000");

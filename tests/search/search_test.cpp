@@ -87,10 +87,11 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
       {"fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", 1},
       {"fen r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 2},
       {"fen 1k6/8/1K6/8/8/8/8/7R w - - 0 1", 1},
+      {"fen r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 3},
   };
   for (const Case& c : cases) {
-    const int solved = bruteForceMateDistance(c.text, 3);
     freshTables(1);
+    const int solved = bruteForceMateDistance(c.text, 3);
     setupPosition(c.text);
     searchToDepth(8);
     const int score = bestRoot->score;
