@@ -7,6 +7,14 @@
 #include <string>
 #include <vector>
 
+// How much longer a sanitizer build takes to end: ThreadSanitizer pauses a
+// second at exit for late reports. Add it to exit time limits.
+#if defined(__SANITIZE_THREAD__)
+inline constexpr int SANITIZER_EXIT_PAUSE_MS = 1000;
+#else
+inline constexpr int SANITIZER_EXIT_PAUSE_MS = 0;
+#endif
+
 class EngineProcess {
  public:
   // Starts the binary (default TAVROLIN_BINARY, a compile definition) with pipes, in workDir ("" = a fresh
