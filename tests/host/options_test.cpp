@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "host/host_internal.h"
 
@@ -13,19 +12,8 @@ int hashAfter(const char* args) {
   return hashSizeMb;
 }
 
-TEST(Options, UciAnnouncesIdentityAndResetsHash) {
-  hashSizeMb = 64;
-  testing::internal::CaptureStdout();
-  uciHook();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "id name Tavrolin 4.20\n"
-            "id author Pemberlyn\n"
-            "option name Hash type spin default 1 min 1 max 1024\n"
-            "option name Ponder type check default true\n");
-  EXPECT_EQ(hashSizeMb, 1);
-}
-
 TEST(Options, HashValueIsReadAndKeptInRange) {
+  hashSizeMb = 1;
   EXPECT_EQ(hashAfter("name Hash value 64"), 64);
   EXPECT_EQ(hashAfter("name hash value 32"), 64);  // letter case counts: unchanged
   EXPECT_EQ(hashAfter("name Ponder value false"), 64);

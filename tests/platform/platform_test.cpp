@@ -89,21 +89,6 @@ TEST(Clock, TickCountFollowsSleeping) {
   EXPECT_GE(elapsed, 30u);
 }
 
-TEST(LocalTime, BreaksDownACalendarTimeInTheLocalZone) {
-  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-  tzset();
-  const std::time_t noon = 1741176000;  // 2025-03-05 12:00 UTC
-  const std::tm parts = localTime(noon);
-  unsetenv("TZ");
-  tzset();
-  EXPECT_EQ(parts.tm_hour, 13);
-  EXPECT_EQ(parts.tm_isdst, 0);
-  EXPECT_EQ(parts.tm_year, 125);
-  EXPECT_EQ(parts.tm_mon, 2);
-  EXPECT_EQ(parts.tm_yday, 63);
-  EXPECT_EQ(parts.tm_wday, 3);  // a Wednesday
-}
-
 TEST(ExecutableFolder, NamesTheFolderOfThisProgram) {
   const std::string folder = executableFolder();
   ASSERT_FALSE(folder.empty());
