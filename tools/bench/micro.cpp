@@ -1,0 +1,80 @@
+// Micro-benchmarks of the routines that run at every node: generating and
+// making moves, the attack test and the evaluation.
+#include <benchmark/benchmark.h>
+
+#include "board/board.h"
+#include "eval/eval.h"
+#include "search/search.h"
+
+namespace {
+
+const char* const middlegame = "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+
+void setUp(const char* text) {
+  static const bool ready = (prepareTables(), true);
+  (void)ready;
+  setupPosition(text);
+  position.currentMove = &position.moveStack[ROOT_RECORD];
+}
+
+int countMoves(void* arg) {
+  ++*static_cast<long*>(arg);
+  return 0;
+}
+
+int makeAndTakeBack(void* arg) {
+  Move& m = *position.currentMove;
+  makeMove(m);
+  if (!isAttacked(position.xside, position.pieceList[position.side][0].square)) ++*static_cast<long*>(arg);
+  unmakeMove(m);
+  return 0;
+}
+
+void generateAll(void* arg) {
+  genPromotions(1, arg);
+  genCaptures(arg);
+  genQuiet(arg);
+}
+
+void BM_GenerateMoves(benchmark::State& state) {
+  setUp(middlegame);
+  moveVisitor = countMoves;
+  long count = 0;
+  for (auto _ : state) generateAll(&count);
+  benchmark::DoNotOptimize(count);
+  state.SetItemsProcessed(count);
+}
+BENCHMARK(BM_GenerateMoves);
+
+void BM_MakeTestUnmake(benchmark::State& state) {
+  setUp(middlegame);
+  moveVisitor = makeAndTakeBack;
+  long count = 0;
+  for (auto _ : state) generateAll(&count);
+  benchmark::DoNotOptimize(count);
+  state.SetItemsProcessed(count);
+}
+BENCHMARK(BM_MakeTestUnmake);
+
+void BM_Evaluate(benchmark::State& state) {
+  setUp(middlegame);
+  for (auto _ : state) benchmark::DoNotOptimize(evaluate());
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_Evaluate);
+
+void BM_SearchDepth6(benchmark::State& state) {
+  uint64_t nodeTotal = 0;
+  for (auto _ : state) {
+    releaseTables();
+    prepareTables();
+    setUp(middlegame);
+    nodeTotal += searchToDepth(6);
+  }
+  state.SetItemsProcessed(int64_t(nodeTotal));
+}
+BENCHMARK(BM_SearchDepth6)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
