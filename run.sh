@@ -19,7 +19,7 @@ build="$root/build"
     cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
       -DTAVROLIN_TESTS=OFF -DTAVROLIN_BENCHMARKS=OFF
   fi
-  cmake --build "$build" --target tavrolin -j2
+  cmake --build "$build" --target tavrolin endgame_file -j2
 } </dev/null >&2
 
 exec "$build/tavrolin" "$@"
