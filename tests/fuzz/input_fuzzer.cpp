@@ -1,0 +1,98 @@
+// libFuzzer target: feeds arbitrary bytes through the input thread's line
+// assembly and clean-up, the dispatcher and the engine's real hooks, all in
+// one thread. "go" runs a two-ply search without a clock instead of a timed
+// one, so that every position the input sets up is also searched.
+//
+// Output to the GUI goes to /dev/null; run it from a scratch directory, where
+// it links "LogBook.txt" to /dev/null so that debug mode logs nowhere.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+
+#include "board/board.h"
+#include "host/host_internal.h"
+#include "search/search.h"
+#include "search/search_internal.h"
+
+namespace {
+
+constexpr int FUZZ_SEARCH_DEPTH = 2;
+// A Hash size the fuzzer really allocates; larger settings are cut to it, so
+// that a fuzzed "setoption" cannot make every input allocate a gigabyte.
+constexpr int FUZZ_HASH_LIMIT_MB = 4;
+
+bool quitDone = false;  // the input has sent "quit": the real process would have ended
+
+void fuzzIsReady() {
+  if (hashSizeMb > FUZZ_HASH_LIMIT_MB) hashSizeMb = FUZZ_HASH_LIMIT_MB;
+  prepareTables();
+}
+
+void fuzzGo() {
+  // The go text is read as for a timed search (budget, untimed flag), then a
+  // fixed-depth search replaces the timed one.
+  timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
+  const int untimed = untimedSearch;
+  searchToDepth(FUZZ_SEARCH_DEPTH);
+  untimedSearch = untimed;
+}
+
+// The main thread's work, run wherever the input thread would wait for it.
+void dispatchPending() {
+  if (quitDone) {
+    commandPending = 0;  // the process would have ended: nothing is executed
+    return;
+  }
+  if (dispatchCommand() == 0) {
+    quitDone = true;
+    commandPending = 0;
+  }
+}
+
+// The state of a freshly started engine.
+void startEngine() {
+  resetInputReader();
+  commandPending = 0;
+  thinking = 0;
+  abortSearch = 0;
+  untimedSearch = 0;
+  debugMode = 0;
+  quitDone = false;
+  releaseTables();
+  hashSizeMb = 1;
+  prepareTables();
+  // A placement without kings is refused, which leaves no position, as at start.
+  setupPosition("fen 8/8/8/8/8/8/8/8 w - - 0 1");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) return 1;
+  std::error_code ignored;
+  if (!std::filesystem::exists("LogBook.txt", ignored)) {
+    std::filesystem::create_symlink("/dev/null", "LogBook.txt", ignored);
+  }
+  EngineHooks hooks{};
+  hooks.uciHook = uciHook;
+  hooks.isReadyHook = fuzzIsReady;
+  hooks.positionHook = setupPosition;
+  hooks.setOptionHook = setOptionHook;
+  hooks.goHook = fuzzGo;
+  hooks.bestMoveHook = reportBestMove;
+  hooks.quitHook = releaseTables;
+  engineHooks = hooks;
+  whileCommandPending = dispatchPending;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  startEngine();
+  handleInputBytes(reinterpret_cast<const char*>(data), size);
+  handleEndOfInput();  // hands over "quit" after the unfinished last line
+  while (commandPending != 0) dispatchPending();
+  return 0;
+}
