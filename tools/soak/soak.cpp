@@ -1,0 +1,392 @@
+// tavrolin-soak: many fast games of the engine against itself through the
+// real binary, two engine processes (one per side, swapping colours every
+// game) with independent clocks. Every reply is checked: exactly one bestmove
+// per go, a legal move (by the engine's own board), a legal ponder move, and
+// the mover's clock. A game ends by mate, stalemate, threefold repetition, the
+// fifty-move rule, bare kings or a ply cap. Prints the results and every
+// fault; exits non-zero when there was one.
+//
+//   tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N]
+//                 [--seed N] [--engine PATH] [--quiet]
+//
+// Defaults: 100 games, 1000 ms + 10 ms a move, 400 plies, seed 1, the engine
+// built beside this tool. Each game opens with 2 to 8 random legal plies (from
+// the seed), so that the games differ. A clock starts each move when its go is
+// written and stops when its bestmove line has been read, so the pipe and the
+// engine's polling count against the engine, as under a GUI.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "board/board.h"
+#include "search/search.h"
+#include "support/engine_process.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  int games = 100;
+  long long timeMs = 1000;
+  long long incMs = 10;
+  int maxPlies = 400;
+  unsigned seed = 1;
+  std::string engine = TAVROLIN_BINARY;
+  bool quiet = false;
+};
+
+// Faults and results over the whole run.
+struct Tally {
+  int whiteWins = 0, blackWins = 0;
+  std::map<std::string, int> draws;  // by reason
+  int crashes = 0, hangs = 0, illegalMoves = 0, illegalPonders = 0, nullMoves = 0;
+  int castlingAfterMoves = 0;  // castling by a king or rook that has moved (beyond the history window)
+  int timeLosses = 0, extraBestmoves = 0, badExits = 0;
+  long long plies = 0, moveMsTotal = 0, moveMsLongest = 0;
+  long long lowestClockMs = 1LL << 40;
+
+  int faults() const {
+    return crashes + hangs + illegalMoves + illegalPonders + nullMoves + castlingAfterMoves + timeLosses +
+           extraBestmoves + badExits;
+  }
+};
+
+// ------------------------------------------------------------ the referee: the engine's own board
+
+std::vector<Move> collected;
+
+int collectVisitor(void*) {
+  collected.push_back(*position.currentMove);
+  return 0;
+}
+
+// The legal moves of the side to move in the position set up last.
+std::vector<std::string> legalMoveTexts() {
+  position.currentMove = &position.moveStack[ROOT_RECORD];
+  collected.clear();
+  const MoveVisitor saved = moveVisitor;
+  moveVisitor = collectVisitor;
+  genPromotions(1, nullptr);
+  genCaptures(nullptr);
+  genQuiet(nullptr);
+  moveVisitor = saved;
+  std::vector<std::string> texts;
+  for (Move m : collected) {
+    *position.currentMove = m;
+    makeMove(*position.currentMove);
+    if (!isAttacked(position.xside, position.pieceList[position.side][0].square)) texts.emplace_back(moveToText(m));
+    unmakeMove(*position.currentMove);
+  }
+  return texts;
+}
+
+bool inCheck() { return isAttacked(position.xside, position.pieceList[position.side][0].square) != 0; }
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+  for (const std::string& s : list)
+    if (s == item) return true;
+  return false;
+}
+
+int squareOf(const std::string& text, int at) { return (text[at] - 'a') + (text[at + 1] - '1') * 16; }
+
+// The rules the history window of the engine's board cannot see over a long
+// game: which kings and rooks have ever moved, and threefold repetition.
+struct GameRecord {
+  std::string moves;  // " e2e4 e7e5 ..."
+  int pliesSinceProgress = 0;
+  bool moved[128] = {};  // a move has started on this square (the man there has moved)
+  std::map<std::tuple<uint32_t, uint32_t, int>, int> seen;
+
+  // Called before the move is played on the referee's board.
+  void noteMove(const std::string& move) {
+    const int from = squareOf(move, 0);
+    const int to = squareOf(move, 2);
+    const bool progress = position.board[from].type == PAWN || position.board[to].type != NONE;
+    pliesSinceProgress = progress ? 0 : pliesSinceProgress + 1;
+    moved[from] = true;
+    moved[to] = true;  // a man captured on its home square has lost its rights too
+    moves += " " + move;
+  }
+
+  // Whether move is a castling by a king or rook that has moved earlier.
+  bool castlesAfterMoving(const std::string& move) const {
+    const int from = squareOf(move, 0);
+    const int to = squareOf(move, 2);
+    if (position.board[from].type != KING || std::abs((from & 7) - (to & 7)) != 2) return false;
+    const int rook = (to & 7) == 6 ? from + 3 : from - 4;
+    return moved[from] || moved[rook];
+  }
+
+  // Counts the position now on the referee's board; its third occurrence is a draw.
+  int countPosition(const std::string& lastMove) {
+    int rights = 0;
+    const int corners[6] = {0x04, 0x00, 0x07, 0x74, 0x70, 0x77};
+    for (int i = 0; i < 6; ++i) rights |= moved[corners[i]] ? 0 : 1 << i;
+    // A double step leaves an en passant right for one ply.
+    int ep = 0;
+    if (!lastMove.empty()) {
+      const int to = squareOf(lastMove, 2);
+      const int from = squareOf(lastMove, 0);
+      if (position.board[to].type == PAWN && std::abs(to - from) == 32) ep = 8 + (to & 7);
+    }
+    return ++seen[{position.lockKey, position.indexKey, rights << 4 | ep}];
+  }
+};
+
+// ------------------------------------------------------------ one engine per side
+
+struct Player {
+  std::optional<EngineProcess> process;
+  std::string binary;
+
+  void start() {
+    process.emplace("", binary);
+    process->sendLine("uci");
+    process->waitFor("uciok", 30000);
+    process->sendLine("isready");
+    process->waitFor("readyok", 30000);
+  }
+};
+
+struct Reply {
+  bool answered = false;
+  bool ended = false;  // the process's output has ended
+  std::string bestmove;
+  std::string ponder;
+  long long ms = 0;
+};
+
+Reply askForMove(Player& player, const std::string& positionText, long long clock[2], long long inc) {
+  EngineProcess& engine = *player.process;
+  engine.sendLine("position " + positionText);
+  const auto start = Clock::now();
+  engine.sendLine("go wtime " + std::to_string(clock[0]) + " btime " + std::to_string(clock[1]) + " winc " +
+                  std::to_string(inc) + " binc " + std::to_string(inc));
+  Reply reply;
+  // Far beyond any budget the clocks allow: no answer by then is a hang.
+  const int limitMs = int(std::max(clock[0], clock[1]) + 30000);
+  const std::optional<std::string> line = engine.waitFor("bestmove ", limitMs);
+  reply.ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+  if (!line) {
+    reply.ended = engine.waitExit(0).has_value();
+    return reply;
+  }
+  reply.answered = true;
+  char best[16] = "", ponder[16] = "";
+  std::sscanf(line->c_str(), "bestmove %15s ponder %15s", best, ponder);
+  reply.bestmove = best;
+  reply.ponder = ponder;
+  return reply;
+}
+
+// Lines up to the answer of an "isready": a bestmove among them is a second
+// answer to the last go.
+int extraBestmoves(Player& player, bool& alive) {
+  std::vector<std::string> seen;
+  player.process->sendLine("isready");
+  alive = player.process->waitFor("readyok", 30000, &seen).has_value();
+  int extra = 0;
+  for (const std::string& line : seen)
+    if (line.rfind("bestmove", 0) == 0) ++extra;
+  return extra;
+}
+
+void report(const char* what, int game, const GameRecord& record, const std::string& detail) {
+  std::printf("FAULT game %d: %s %s after startpos moves%s\n", game, what, detail.c_str(), record.moves.c_str());
+  std::fflush(stdout);
+}
+
+// Plays one game; returns its result text for the log.
+std::string playGame(int game, Player players[2], const Options& options, std::mt19937& random, Tally& tally) {
+  GameRecord record;
+  long long clock[2] = {options.timeMs, options.timeMs};
+  const int whitePlayer = game % 2;  // the two processes swap colours every game
+  std::string lastMove;
+
+  setupPosition("startpos");
+  record.countPosition("");
+  const int openingPlies = 2 + int(random() % 7);
+  for (int ply = 0;; ++ply) {
+    const std::vector<std::string> legal = legalMoveTexts();
+    const int side = position.side;
+    if (legal.empty()) {
+      if (inCheck()) {
+        (side == WHITE ? tally.blackWins : tally.whiteWins)++;
+        return side == WHITE ? "0-1 mate" : "1-0 mate";
+      }
+      tally.draws["stalemate"]++;
+      return "1/2 stalemate";
+    }
+    if (position.menCount == 0) {
+      tally.draws["bare kings"]++;
+      return "1/2 bare kings";
+    }
+    if (record.pliesSinceProgress >= 100) {
+      tally.draws["fifty-move rule"]++;
+      return "1/2 fifty-move rule";
+    }
+    if (ply >= options.maxPlies) {
+      tally.draws["ply cap"]++;
+      return "1/2 ply cap";
+    }
+
+    std::string move;
+    if (ply < openingPlies) {
+      move = legal[random() % legal.size()];
+    } else {
+      Player& player = players[side == WHITE ? whitePlayer : 1 - whitePlayer];
+      const std::string positionText = "startpos" + (record.moves.empty() ? "" : " moves" + record.moves);
+      const Reply reply = askForMove(player, positionText, clock, options.incMs);
+      if (!reply.answered) {
+        if (reply.ended) {
+          tally.crashes++;
+          report("engine ended", game, record, "");
+        } else {
+          tally.hangs++;
+          report("no bestmove", game, record, "");
+        }
+        player.start();
+        return "aborted";
+      }
+      tally.plies++;
+      tally.moveMsTotal += reply.ms;
+      tally.moveMsLongest = std::max(tally.moveMsLongest, reply.ms);
+      clock[side] -= reply.ms;
+      tally.lowestClockMs = std::min(tally.lowestClockMs, clock[side]);
+      if (clock[side] < 0) {
+        tally.timeLosses++;
+        report("lost on time", game, record, std::to_string(-clock[side]) + " ms over");
+        (side == WHITE ? tally.blackWins : tally.whiteWins)++;
+        return "time loss";
+      }
+      clock[side] += options.incMs;
+
+      bool alive = true;
+      if (const int extra = extraBestmoves(player, alive); extra > 0) {
+        tally.extraBestmoves += extra;
+        report("more than one bestmove", game, record, reply.bestmove);
+      }
+      if (!alive) {
+        tally.crashes++;
+        report("no readyok after bestmove", game, record, "");
+        player.start();
+        return "aborted";
+      }
+      if (reply.bestmove == "0000") {
+        tally.nullMoves++;
+        report("bestmove 0000 with legal moves", game, record, "");
+        return "aborted";
+      }
+      if (!contains(legal, reply.bestmove)) {
+        tally.illegalMoves++;
+        report("illegal move", game, record, reply.bestmove);
+        return "aborted";
+      }
+      move = reply.bestmove;
+      if (!reply.ponder.empty()) {
+        const std::string after = positionText + (record.moves.empty() ? " moves " : " ") + move;
+        setupPosition(after.c_str());
+        if (!contains(legalMoveTexts(), reply.ponder)) {
+          tally.illegalPonders++;
+          report("illegal ponder move", game, record, move + " ponder " + reply.ponder);
+        }
+        setupPosition(positionText.c_str());
+      }
+    }
+    if (record.castlesAfterMoving(move)) {
+      tally.castlingAfterMoves++;
+      report("castling by a man that has moved", game, record, move);
+    }
+    record.noteMove(move);
+    lastMove = move;
+    setupPosition(("startpos moves" + record.moves).c_str());
+    if (record.countPosition(lastMove) >= 3) {
+      tally.draws["repetition"]++;
+      return "1/2 repetition";
+    }
+  }
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--games" && hasValue) options.games = std::atoi(argv[++i]);
+    else if (arg == "--time" && hasValue) options.timeMs = std::atoll(argv[++i]);
+    else if (arg == "--inc" && hasValue) options.incMs = std::atoll(argv[++i]);
+    else if (arg == "--max-plies" && hasValue) options.maxPlies = std::atoi(argv[++i]);
+    else if (arg == "--seed" && hasValue) options.seed = unsigned(std::strtoul(argv[++i], nullptr, 10));
+    else if (arg == "--engine" && hasValue) options.engine = argv[++i];
+    else if (arg == "--quiet") options.quiet = true;
+    else return false;
+  }
+  return options.games > 0 && options.timeMs > 0 && options.incMs >= 0 && options.maxPlies > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N] [--seed N] "
+                 "[--engine PATH] [--quiet]\n");
+    return 2;
+  }
+  prepareTables();
+  std::mt19937 random(options.seed);
+  Tally tally;
+  Player players[2];
+  for (Player& p : players) {
+    p.binary = options.engine;
+    p.start();
+  }
+
+  const auto start = Clock::now();
+  for (int game = 1; game <= options.games; ++game) {
+    const std::string result = playGame(game, players, options, random, tally);
+    if (!options.quiet) {
+      std::printf("game %d: %s\n", game, result.c_str());
+      std::fflush(stdout);
+    }
+  }
+  for (Player& p : players) {
+    p.process->sendLine("quit");
+    if (p.process->waitExit(10000 + SANITIZER_EXIT_PAUSE_MS) != std::optional<int>(0)) {
+      tally.badExits++;
+      std::printf("FAULT: an engine did not end with exit code 0 after quit\n");
+    }
+  }
+  const long long seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+
+  int drawTotal = 0;
+  std::string drawText;
+  for (const auto& [reason, count] : tally.draws) {
+    drawTotal += count;
+    drawText += (drawText.empty() ? "" : ", ") + reason + " " + std::to_string(count);
+  }
+  std::printf("games %d in %lld s (%lld ms + %lld ms a move, ply cap %d, seed %u)\n", options.games, seconds,
+              options.timeMs, options.incMs, options.maxPlies, options.seed);
+  std::printf("results: white wins %d, black wins %d, draws %d (%s)\n", tally.whiteWins, tally.blackWins,
+              drawTotal, drawText.c_str());
+  std::printf("engine moves %lld, mean %.1f ms, longest %lld ms, lowest clock left %lld ms\n", tally.plies,
+              tally.plies > 0 ? double(tally.moveMsTotal) / double(tally.plies) : 0.0, tally.moveMsLongest,
+              tally.plies > 0 ? tally.lowestClockMs : 0);
+  std::printf(
+      "faults: crashes %d, hangs %d, illegal moves %d, bestmove 0000 %d, illegal ponder moves %d, "
+      "castling by a moved man %d, time losses %d, extra bestmoves %d, bad exits %d\n",
+      tally.crashes, tally.hangs, tally.illegalMoves, tally.nullMoves, tally.illegalPonders,
+      tally.castlingAfterMoves, tally.timeLosses, tally.extraBestmoves, tally.badExits);
+  return tally.faults() == 0 ? 0 : 1;
+}
