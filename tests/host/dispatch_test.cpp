@@ -14,21 +14,21 @@ std::vector<std::string> calls;  // every hook call, in order
 int dispatchResult = 1;
 int dispatchCount = 0;
 
-// Bytes the fake search receives while it runs, and how it behaves.
-std::string bytesDuringSearch;
-bool endOfInputDuringSearch = false;
-bool untimedGo = false;
-bool releasesPending = true;
+// How the fake search behaves, and the bytes it receives while it runs.
+struct SearchPlan {
+  bool untimed = false, releasesPending = true, endOfInput = false;
+  const char* during = "";
+} plan;
 
 void fakeGo() {
   calls.push_back(std::string("go ") + commandArgs);
-  untimedSearch = untimedGo ? 1 : 0;
-  if (!releasesPending) return;
+  untimedSearch = plan.untimed ? 1 : 0;
+  if (!plan.releasesPending) return;
   abortSearch = 0;
   thinking = 1;
   commandPending = 0;
-  handleInputBytes(bytesDuringSearch.data(), bytesDuringSearch.size());
-  if (endOfInputDuringSearch) handleEndOfInput();
+  handleInputBytes(plan.during, std::strlen(plan.during));
+  if (plan.endOfInput) handleEndOfInput();
   calls.push_back(abortSearch ? "search aborted" : "search ended");
   thinking = 0;
 }
@@ -62,10 +62,7 @@ class Dispatch : public testing::Test {
     calls.clear();
     dispatchResult = 1;
     dispatchCount = 0;
-    bytesDuringSearch.clear();
-    endOfInputDuringSearch = false;
-    untimedGo = false;
-    releasesPending = true;
+    plan = SearchPlan{};
     commandPending = 0;
     thinking = 0;
     abortSearch = 0;
@@ -74,7 +71,7 @@ class Dispatch : public testing::Test {
     resetInputReader();
     engineHooks = fakeHooks();
     whileCommandPending = runDispatcher;
-    output_.clear();
+    output.clear();
   }
 
   // Feeds the chunks as separate reads, then executes what is still pending.
@@ -84,44 +81,30 @@ class Dispatch : public testing::Test {
     if (thenEndOfInput) handleEndOfInput();
     // The main loop's next polls (a bounded number, in case a line never clears).
     for (int poll = 0; poll < 100 && commandPending != 0; ++poll) runDispatcher();
-    output_ += testing::internal::GetCapturedStdout();
+    output += testing::internal::GetCapturedStdout();
   }
   void feed(const std::string& bytes, bool thenEndOfInput = false) {
     feed(std::vector<std::string>{bytes}, thenEndOfInput);
   }
 
-  // What the commands wrote to standard output.
-  const std::string& output() const { return output_; }
-
- private:
-  std::string output_;
+  std::string output;  // what the commands wrote to standard output
 };
 
 using Calls = std::vector<std::string>;
 
-TEST_F(Dispatch, EveryLineEndAndASplitLineGiveOneCommand) {
-  feed({"isready\r\nisready\nisready\risready\n\r", "isr", "eady\r", "\n"});
-  EXPECT_EQ(calls, Calls(5, "isready"));
-  EXPECT_EQ(output(), "readyok\nreadyok\nreadyok\nreadyok\nreadyok\n");
-}
-
-TEST_F(Dispatch, LinesAreCleanedUpAndSplit) {
-  feed("  position \t startpos   moves\te2e4  \nsetoption name Hash value 8\nisready\n");
-  EXPECT_EQ(calls, (Calls{"position startpos moves e2e4", "setoption name Hash value 8", "isready"}));
+TEST_F(Dispatch, LinesAreCleanedUpSplitAndMatchedAsWholeWordsIgnoringCase) {
+  // Every line end, a line split over reads, blanks and tabs, unknown words.
+  feed({"ISREADY\r\n  position \t startpos   moves\te2e4  \rUci\n\rucinewgame\nregister later\n", "garb",
+        "age\r", "\nuciok\nStop\nPonderHit\nsetoption name Hash value 8\nisready\n"});
+  EXPECT_EQ(calls, (Calls{"isready", "position startpos moves e2e4", "uci", "bestmove 1", "bestmove 0",
+                          "setoption name Hash value 8", "isready"}));
+  EXPECT_EQ(output, "readyok\nuciok\nreadyok\n");
   EXPECT_STREQ(commandWord, "isready");
   EXPECT_STREQ(commandArgs, "");
 }
 
-TEST_F(Dispatch, WordsMatchWholeAndIgnoringCase) {
-  feed("ISREADY\nUci\nucinewgame\nregister later\ngarbage\nuciok\nStop\nPonderHit\n");
-  EXPECT_EQ(calls, (Calls{"isready", "uci", "bestmove 1", "bestmove 0"}));
-  EXPECT_EQ(output(), "readyok\nuciok\n");
-}
-
 TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
-  feed("debug\n");
-  EXPECT_EQ(debugMode, 0);
-  feed("debug maybe\n");
+  feed("debug\ndebug maybe\n");
   EXPECT_EQ(debugMode, 0);
   debugMode = 1;
   feed("DEBUG OFF\n");
@@ -133,89 +116,52 @@ TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
   debugMode = 0;
 }
 
-TEST_F(Dispatch, QuitEndsTheLoop) {
+TEST_F(Dispatch, QuitOrEndOfInputEndsTheLoop) {
   feed("isready\nQuit\nisready\n");
-  EXPECT_EQ(dispatchResult, 0);
   EXPECT_EQ(calls, (Calls{"isready", "quit"}));
-}
-
-TEST_F(Dispatch, EndOfInputHandlesThePartialLineThenQuits) {
+  EXPECT_EQ(dispatchResult, 0);
+  // The unfinished last line is executed before the quit.
+  SetUp();
   feed("uci\nisready", true);
   EXPECT_EQ(calls, (Calls{"uci", "isready", "quit"}));
   EXPECT_EQ(dispatchResult, 0);
 }
 
-TEST_F(Dispatch, OverLongLinesAreDroppedWhole) {
-  const std::string longLine = "position fen " + std::string(20000, '8');
-  feed({longLine.substr(0, 7000), longLine.substr(7000) + "\r\nisready\n"});
-  EXPECT_EQ(calls, Calls{"isready"});
-
-  // Read in one piece, and at the end of input without a line end.
-  calls.clear();
-  feed(longLine + "\nisready\n" + longLine, true);
-  EXPECT_EQ(calls, (Calls{"isready", "quit"}));
-
-  // A line that still fits the buffer is taken.
-  SetUp();
-  const std::string longest = "position " + std::string(COMMAND_BUFFER_SIZE - 12, 'x');
-  feed(longest + "\n");
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0], longest);
-}
-
-TEST_F(Dispatch, ZeroBytesDoNotCutALine) {
-  feed(std::string("position\0startpos\n", 18));
-  EXPECT_EQ(calls, Calls{"position startpos"});
-}
-
-TEST_F(Dispatch, DuringATimedSearchTheReaderServesAndStops) {
-  bytesDuringSearch = "isready\ndebug off\nponderhit\nstop\n";
-  feed("go wtime 1000\n");
-  // Answered at once without the engine's table set-up; one bestmove, from the dispatcher.
-  EXPECT_EQ(calls, (Calls{"go wtime 1000", "search aborted", "bestmove 0"}));
-  EXPECT_EQ(output(), "readyok\n");
-  EXPECT_EQ(commandPending, 0);
-}
-
-TEST_F(Dispatch, StopDuringAnUntimedSearchIsAnsweredByTheReader) {
-  untimedGo = true;
-  bytesDuringSearch = "stop\n";
-  feed("go infinite\n");
-  EXPECT_EQ(calls, (Calls{"go infinite", "bestmove 1", "search aborted"}));
-}
-
-TEST_F(Dispatch, PonderhitTurnsTheSearchTimed) {
-  untimedGo = true;
-  bytesDuringSearch = "ponderhit\n";
-  feed("go ponder\n");
-  EXPECT_EQ(calls, (Calls{"go ponder", "search ended", "bestmove 0"}));
-}
-
-TEST_F(Dispatch, ALineDuringASearchRunsAfterItsBestmove) {
-  bytesDuringSearch = "position startpos\n";
-  feed("go depth 5\n");
-  EXPECT_EQ(calls, (Calls{"go depth 5", "search aborted", "bestmove 0", "position startpos"}));
-  EXPECT_EQ(commandPending, 0);
-}
-
-TEST_F(Dispatch, QuitOrEndOfInputDuringASearchReportsThenQuits) {
-  bytesDuringSearch = "quit\n";
-  feed("go movetime 100\n");
-  EXPECT_EQ(calls, (Calls{"go movetime 100", "search aborted", "bestmove 0", "quit"}));
-  EXPECT_EQ(dispatchResult, 0);
-
-  SetUp();
-  endOfInputDuringSearch = true;
-  feed("go wtime 5000\n");
-  EXPECT_EQ(calls, (Calls{"go wtime 5000", "search aborted", "bestmove 0", "quit"}));
-  EXPECT_EQ(dispatchResult, 0);
-}
-
-TEST_F(Dispatch, AGoThatKeepsTheLinePendingRunsOnce) {
-  releasesPending = false;
-  feed("go\nisready\n");
-  EXPECT_EQ(calls, (Calls{"go ", "bestmove 0", "isready"}));
-  EXPECT_EQ(commandPending, 0);
+// What the reader does with lines that arrive while the fake search runs, and
+// where the one bestmove comes from.
+TEST_F(Dispatch, LinesDuringASearch) {
+  struct Case {
+    SearchPlan plan;
+    const char* input;
+    Calls expected;
+    const char* output;
+  };
+  const Case cases[] = {
+      // Served by the reader without the engine's set-up; stop aborts, the dispatcher reports.
+      {{false, true, false, "isready\ndebug off\nponderhit\nstop\n"}, "go wtime 1000\n",
+       {"go wtime 1000", "search aborted", "bestmove 0"}, "readyok\n"},
+      // An untimed search gets its bestmove from the reader at "stop".
+      {{true, true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
+      // After ponderhit the search is timed: it ends and the dispatcher reports.
+      {{true, true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
+      // Any other line stops the search and runs after its bestmove.
+      {{false, true, false, "position startpos\n"}, "go depth 5\n",
+       {"go depth 5", "search aborted", "bestmove 0", "position startpos"}, ""},
+      {{false, true, false, "quit\n"}, "go movetime 100\n",
+       {"go movetime 100", "search aborted", "bestmove 0", "quit"}, ""},
+      {{false, true, true, ""}, "go wtime 5000\n", {"go wtime 5000", "search aborted", "bestmove 0", "quit"}, ""},
+      // A go that keeps its line pending still runs once.
+      {{false, false, false, ""}, "go\nisready\n", {"go ", "bestmove 0", "isready"}, "readyok\n"},
+  };
+  for (const Case& c : cases) {
+    SetUp();
+    plan = c.plan;
+    feed(c.input);
+    EXPECT_EQ(calls, c.expected) << c.input;
+    EXPECT_EQ(output, c.output) << c.input;
+    EXPECT_EQ(commandPending, 0) << c.input;
+    EXPECT_EQ(dispatchResult, c.expected.back() == "quit" ? 0 : 1) << c.input;
+  }
 }
 
 }  // namespace
