@@ -32,7 +32,9 @@ std::mutex rootLock;
 // into the move's record under the lock when the search of the move returns.
 Move rootLine[LINE_LENGTH];
 
-bool noPosition = false;  // the last "go" found no valid position
+// No search has run yet, or the last "go" found no valid position: there is
+// nothing to describe in an info line.
+bool noSearch = true;
 
 void clearRootMove(RootMove& entry) {
   entry.score = 0;
@@ -70,16 +72,24 @@ void moveToFront(int i) {
   rootMoves[0] = chosen;
 }
 
+// The search's own lines while it runs. A stop raises abortSearch before its
+// report takes the root lock, so once that report is out nothing follows it.
 void sendCurrMove(int i) {
   if (quietSearch) return;
-  sendToGui("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
+  std::lock_guard<std::mutex> guard(rootLock);
+  if (!abortSearch.load()) sendToGui("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
+}
+
+void reportDuringSearch(int scoreBound) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  if (!abortSearch.load()) reportInfo(scoreBound);
 }
 
 // One iteration over the root moves; false when the search was aborted.
 bool searchIteration() {
   int alpha = rootMoves[0].score - ASPIRATION;
   int beta = rootMoves[0].score + ASPIRATION;
-  reportInfo(0);
+  reportDuringSearch(0);
 
   for (int i = 0; i < rootCount; ++i) {
     if (rootMoves[i].score < -MATE_THRESHOLD) continue;  // loses by force: not searched again
@@ -94,14 +104,14 @@ bool searchIteration() {
         if (!searchRootMove(0, alpha, beta)) return false;
         const int best = rootMoves[0].score;
         if (best <= alpha) {
-          reportInfo(-1);
+          reportDuringSearch(-1);
           easyMove = 0;
           alpha = -SCORE_INFINITE;
         } else if (best >= beta) {
-          reportInfo(1);
+          reportDuringSearch(1);
           beta = SCORE_INFINITE;
         } else {
-          reportInfo(0);
+          reportDuringSearch(0);
           alpha = best;
           beta = std::min(beta, best + ASPIRATION);
           break;
@@ -115,18 +125,18 @@ bool searchIteration() {
       // A later move fails high: show it at once and search it again with an
       // open upper bound for this move alone.
       setBestRoot(&rootMoves[i]);
-      reportInfo(1);
+      reportDuringSearch(1);
       easyMove = 0;
       if (!searchRootMove(i, alpha, SCORE_INFINITE)) return false;
       setBestRoot(&rootMoves[0]);
-      if (rootMoves[i].score <= alpha) reportInfo(0);
+      if (rootMoves[i].score <= alpha) reportDuringSearch(0);
     }
     const int score = rootMoves[i].score;
     if (score > rootMoves[0].score) {
       alpha = score;
       if (beta <= score) beta = score + 1;
       moveToFront(i);
-      reportInfo(0);
+      reportDuringSearch(0);
     }
   }
   return true;
@@ -136,28 +146,33 @@ bool searchIteration() {
 void runThink(int maxDepth) {
   ply = 0;
   position.currentMove = &position.moveStack[ROOT_RECORD];
-  abortSearch.store(0);
-  searchLimits.nodeCount = 0;
-  thinking.store(1);
-  commandPending.store(0);
 
-  noPosition = !positionValid();
-  if (noPosition) {
+  // The root list is complete before the input thread can deliver a "stop",
+  // so a stop report never names a move of an earlier search.
+  SearchNode& root = nodes[0];
+  noSearch = !positionValid();
+  if (noSearch) {
     std::lock_guard<std::mutex> guard(rootLock);
     rootCount = 0;
     clearRootMove(rootMoves[0]);
     bestRoot = &rootMoves[0];
+  } else {
+    root.movePhase = PHASE_PV;
+    root.material = int16_t(-materialBalance());
+    for (auto& row : killers)
+      for (Move& slot : row) slot = sentinelMove;
+    collectRootMoves(&root);
+    setBestRoot(&rootMoves[0]);
+  }
+
+  abortSearch.store(0);
+  searchLimits.nodeCount = 0;
+  thinking.store(1);
+  commandPending.store(0);
+  if (noSearch) {
     thinking.store(0);
     return;
   }
-
-  SearchNode& root = nodes[0];
-  root.movePhase = PHASE_PV;
-  root.material = int16_t(-materialBalance());
-  for (auto& row : killers)
-    for (Move& slot : row) slot = sentinelMove;
-  collectRootMoves(&root);
-  setBestRoot(&rootMoves[0]);
 
   for (iterationDepth = 1;; ++iterationDepth) {
     selDepth = iterationDepth;
@@ -258,13 +273,19 @@ uint64_t searchToDepth(int depth) {
 }
 
 void reportBestMove(int stopped) {
-  if (!stopped && !noPosition) reportInfo(0);
+  if (!stopped && !noSearch) reportInfo(0);
   char best[8] = "";
   char ponder[8] = "";
   {
     std::lock_guard<std::mutex> guard(rootLock);
     std::strncpy(best, moveToText(bestRoot->pv[0]), sizeof best - 1);
-    if (!stopped && best[0] != '\0') std::strncpy(ponder, moveToText(bestRoot->pv[1]), sizeof ponder - 1);
+    if (best[0] != '\0') {
+      if (!stopped) std::strncpy(ponder, moveToText(bestRoot->pv[1]), sizeof ponder - 1);
+    } else if (rootCount > 0) {
+      // Stopped before the first root move had a line: that move is still
+      // the best known, and a legal one.
+      std::strncpy(best, moveToText(bestRoot->move), sizeof best - 1);
+    }
   }
   if (best[0] == '\0')
     sendToGui("bestmove 0000");
