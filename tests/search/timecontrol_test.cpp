@@ -9,52 +9,46 @@
 
 namespace {
 
-TEST(TimeBudget, SideToMoveClockAndIncrement) {
-  EXPECT_EQ(timeBudget("wtime 300000 btime 300000", 'w'), 9900);
-  EXPECT_EQ(untimedSearch.load(), 0);
-  EXPECT_EQ(timeBudget("wtime 300000 winc 2000", 'w'), 16750);
-  EXPECT_EQ(timeBudget("btime 60000 movestogo 1", 'b'), 57000);
-  // Only the side to move's numbers count.
-  EXPECT_EQ(timeBudget("wtime 300000 btime 60000 winc 5000", 'b'), 57000 / 30);
-  EXPECT_EQ(timeBudget("wtime 60000 btime 300000 movestogo 10", 'w'), 5700);
-}
-
-TEST(TimeBudget, TooLittleOrNoTimeGivesOneMillisecond) {
-  EXPECT_EQ(timeBudget("wtime 2500", 'w'), 1);
-  EXPECT_EQ(timeBudget("depth 8", 'w'), 1);
-  EXPECT_EQ(timeBudget("movetime 5000", 'b'), 1);
-  EXPECT_EQ(timeBudget("btime 300000", 'w'), 1);
-}
-
-TEST(TimeBudget, InfiniteAndPonderAreUntimed) {
-  EXPECT_EQ(timeBudget("infinite", 'w'), 1);
-  EXPECT_EQ(untimedSearch.load(), 1);
-  EXPECT_EQ(timeBudget("ponder wtime 300000 btime 300000", 'w'), 9900);
-  EXPECT_EQ(untimedSearch.load(), 1);
-  EXPECT_EQ(timeBudget("wtime 300000 btime 300000", 'w'), 9900);
-  EXPECT_EQ(untimedSearch.load(), 0);
-  timeBudget("Infinite", 'w');  // keys are matched with their letter case
-  EXPECT_EQ(untimedSearch.load(), 0);
-}
-
-TEST(TimeBudget, AbsurdClocksStayWithinRange) {
-  // Numbers beyond int saturate; the arithmetic does not overflow.
-  EXPECT_EQ(timeBudget("wtime 99999999999999 movestogo 1", 'w'), INT_MAX - 3000);
-  EXPECT_EQ(timeBudget("wtime 99999999999999", 'w'), (INT_MAX - 3000) / 30);
-  EXPECT_EQ(timeBudget("wtime 2147483647 winc 2147483647", 'w'), 1);
-  EXPECT_EQ(timeBudget("wtime -99999999999 winc -99999999999 movestogo -5", 'w'), 1);
+TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
+  struct Case {
+    const char* text;
+    char side;
+    int budget, untimed;
+  };
+  const Case cases[] = {
+      {"wtime 300000 btime 300000", 'w', 9900, 0},
+      {"wtime 300000 winc 2000", 'w', 16750, 0},
+      {"btime 60000 movestogo 1", 'b', 57000, 0},
+      // Only the side to move's numbers count.
+      {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0},
+      {"wtime 60000 btime 300000 movestogo 10", 'w', 5700, 0},
+      // Too little or no time: one millisecond.
+      {"wtime 2500", 'w', 1, 0},
+      {"depth 8", 'w', 1, 0},
+      {"movetime 5000", 'b', 1, 0},
+      {"btime 300000", 'w', 1, 0},
+      // Infinite and ponder are untimed; keys are matched with their letter case.
+      {"infinite", 'w', 1, 1},
+      {"ponder wtime 300000 btime 300000", 'w', 9900, 1},
+      {"Infinite", 'w', 1, 0},
+      // Numbers beyond int saturate; the arithmetic does not overflow.
+      {"wtime 99999999999999 movestogo 1", 'w', INT_MAX - 3000, 0},
+      {"wtime 99999999999999", 'w', (INT_MAX - 3000) / 30, 0},
+      {"wtime 2147483647 winc 2147483647", 'w', 1, 0},
+      {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0},
+  };
+  for (const Case& c : cases) {
+    untimedSearch = 1 - c.untimed;
+    EXPECT_EQ(timeBudget(c.text, c.side), c.budget) << c.text;
+    EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
+  }
+  untimedSearch = 0;
 }
 
 class CountNode : public ::testing::Test {
  protected:
-  void SetUp() override {
-    abortSearch = 0;
-    untimedSearch = 0;
-  }
-  void TearDown() override {
-    abortSearch = 0;
-    untimedSearch = 0;
-  }
+  void SetUp() override { abortSearch = untimedSearch = 0; }
+  void TearDown() override { abortSearch = untimedSearch = 0; }
   // A search that started long ago with the given budget.
   static void startedLongAgo(int budgetMs) {
     searchLimits.searchStart = tickCount() - 100000u;
@@ -64,6 +58,10 @@ class CountNode : public ::testing::Test {
 };
 
 TEST_F(CountNode, ChecksTheClockEvery4096Counts) {
+  startedLongAgo(INT_MAX);  // budget not spent: goes on
+  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
+  EXPECT_EQ(searchLimits.nodeCount, 3u * 4096u);
+
   startedLongAgo(1);
   for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0) << i;
   EXPECT_EQ(countNode(), 1);
@@ -71,12 +69,11 @@ TEST_F(CountNode, ChecksTheClockEvery4096Counts) {
   // Once stopped, nothing more is counted.
   EXPECT_EQ(countNode(), 1);
   EXPECT_EQ(searchLimits.nodeCount, 4096u);
-}
-
-TEST_F(CountNode, BudgetNotSpentGoesOn) {
+  // An abort from outside stops at once.
   startedLongAgo(INT_MAX);
-  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
-  EXPECT_EQ(searchLimits.nodeCount, 3u * 4096u);
+  abortSearch = 1;
+  EXPECT_NE(countNode(), 0);
+  EXPECT_EQ(searchLimits.nodeCount, 0u);
 }
 
 TEST_F(CountNode, UntimedSearchIsNeverStoppedByTheClock) {
@@ -87,13 +84,6 @@ TEST_F(CountNode, UntimedSearchIsNeverStoppedByTheClock) {
   untimedSearch = 0;
   for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0);
   EXPECT_EQ(countNode(), 1);
-}
-
-TEST_F(CountNode, AbortFromOutsideStopsAtOnce) {
-  startedLongAgo(INT_MAX);
-  abortSearch = 1;
-  EXPECT_NE(countNode(), 0);
-  EXPECT_EQ(searchLimits.nodeCount, 0u);
 }
 
 TEST_F(CountNode, ElapsedTimeIsTheUnsignedTickDifference) {
