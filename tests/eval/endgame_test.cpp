@@ -82,35 +82,28 @@ class EndgameData : public ::testing::Test {
   std::string fileName;
 };
 
-TEST_F(EndgameData, BareKingsAndLoneMinorPiecesAreDrawsWithoutTheFile) {
-  setUp("4k3/8/8/8/8/8/8/4K3 w");
-  EXPECT_EQ(probeEndgame(), 0);
-  setUp("4k3/8/8/8/8/8/8/B3K3 w");
-  EXPECT_EQ(probeEndgame(), 0);
-  setUp("4k3/8/8/8/8/8/8/n3K3 w");
-  EXPECT_EQ(probeEndgame(), 0);
+TEST_F(EndgameData, DrawsNeedNoFileAndAMissingFileGivesNoAnswer) {
+  for (const char* drawn : {"4k3/8/8/8/8/8/8/4K3 w", "4k3/8/8/8/8/8/8/B3K3 w", "4k3/8/8/8/8/8/8/n3K3 w"}) {
+    setUp(drawn);
+    EXPECT_EQ(probeEndgame(), 0) << drawn;
+  }
   // None of them needed the file, so it has not been looked for yet.
   EXPECT_TRUE(endgameLoadPending);
-  EXPECT_EQ(endgameTable, nullptr);
-}
-
-TEST_F(EndgameData, MissingFileGivesNoAnswerAndIsLookedForOnce) {
   setUp("4k3/8/8/8/8/8/8/Q3K3 w");
   EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
   EXPECT_FALSE(endgameLoadPending);
-  // The file appears later in the run: it is not read any more.
-  writeFile(fileName, syntheticTable());
-  EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
-  EXPECT_EQ(endgameEntry(packedIndex("e1", "e8", "a1", 1), ROOK), ENDGAME_NO_ANSWER);
-  EXPECT_EQ(endgameTable, nullptr);
 }
 
-TEST_F(EndgameData, FileOfAnotherLengthCountsAsAbsent) {
+TEST_F(EndgameData, AShortFileCountsAsAbsentAndIsLookedForOnce) {
   std::vector<unsigned char> bytes = syntheticTable();
   bytes.resize(ENDGAME_FILE_SIZE - 1);
   writeFile(fileName, bytes);
   setUp("4k3/8/8/8/8/8/8/R3K3 w");
   EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
+  // The whole file appears later in the run: it is not read any more.
+  writeFile(fileName, syntheticTable());
+  EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
+  EXPECT_EQ(endgameEntry(packedIndex("e1", "e8", "a1", 1), ROOK), ENDGAME_NO_ANSWER);
   EXPECT_EQ(endgameTable, nullptr);
 }
 
@@ -133,18 +126,13 @@ TEST_F(EndgameData, ValueMeanings) {
   setUp("4k3/8/8/8/8/8/8/R3K3 w");
   ply = 10;
   unsigned char& rookByte = endgameTable[ROOK_EXAMPLE_OFFSET];
-  rookByte = 0;
-  EXPECT_EQ(probeEndgame(), 31989);
-  rookByte = 5;
-  EXPECT_EQ(probeEndgame(), 32000 - (10 + 10 + 1));
-  rookByte = 253;
-  EXPECT_EQ(probeEndgame(), 0);
-  rookByte = 201;
-  EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
-  rookByte = 255;
-  EXPECT_EQ(probeEndgame(), ENDGAME_NO_ANSWER);
-  rookByte = 200;
-  EXPECT_EQ(probeEndgame(), 32000 - (10 + 400 + 1));
+  const std::pair<unsigned char, int> meanings[] = {
+      {0, 31989}, {5, 32000 - (10 + 10 + 1)}, {200, 32000 - (10 + 400 + 1)},
+      {253, 0},   {201, ENDGAME_NO_ANSWER},   {255, ENDGAME_NO_ANSWER}};
+  for (const auto& [entry, score] : meanings) {
+    rookByte = entry;
+    EXPECT_EQ(probeEndgame(), score) << int(entry);
+  }
 
   // The defender (white) has just moved, the black attacker is to move: b = 0.
   setUp("7q/8/8/3k4/8/8/8/K7 w");
