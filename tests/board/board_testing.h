@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -59,12 +60,20 @@ inline std::vector<Move> allMoves() {
   });
 }
 
-// Decodes a token into the root record and makes it there, as the search's
-// first ply would.
-inline Move& makeRootMove(const char* token) {
-  Move& m = position.moveStack[ROOT_RECORD];
-  position.currentMove = &m;
-  EXPECT_TRUE(decodeMoveText(token, m)) << token;
-  makeMove(m);
-  return m;
+// Plays tokens as the search's line from the root record on, one ply each
+// (nullptr: a null move); currentMove is left on the last move made.
+inline void playLine(std::initializer_list<const char*> tokens) {
+  Position& p = position;
+  p.currentMove = &p.moveStack[ROOT_RECORD - 1];
+  for (const char* token : tokens) {
+    ++p.currentMove;
+    if (token == nullptr) {
+      *p.currentMove = nullMoveTemplate;
+    } else {
+      EXPECT_TRUE(decodeMoveText(token, *p.currentMove)) << token;
+    }
+    makeMove(*p.currentMove);
+    p.side ^= 1;
+    p.xside ^= 1;
+  }
 }
