@@ -1,6 +1,7 @@
 // The endgame generator: known figures of the three endings, every entry
 // checked against the moves of its position on an independent 0x88 board,
-// and the file layout.
+// and the written file. (The layout is read back through the engine's lookup
+// in egtb_engine_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,18 +11,9 @@
 #include <iterator>
 #include <string>
 
-#include "egtb.h"
+#include "tools_testing.h"
 
 namespace {
-
-const EndgameTables& tables() {
-  static const EndgameTables solved = solveAllEndings();
-  return solved;
-}
-
-const std::vector<uint8_t>& tableOf(int man) {
-  return man == EGTB_QUEEN ? tables().queen : man == EGTB_ROOK ? tables().rook : tables().pawn;
-}
 
 // ---------------------------------------------------------------- 0x88 check
 
@@ -32,15 +24,12 @@ bool touching(int a, int b) { return std::abs((a & 7) - (b & 7)) <= 1 && std::ab
 
 const int steps[8] = {1, -1, 16, -16, 17, -17, 15, -15};
 
+// Whether the man on m attacks target; only the attacking king can block it.
 bool manHits(int man, int m, int target, int ak) {
-  if (man == EGTB_PAWN) {
-    return target == m + 15 || target == m + 17;
-  }
+  if (man == EGTB_PAWN) return target == m + 15 || target == m + 17;
   for (int d = 0; d < (man == EGTB_ROOK ? 4 : 8); ++d) {
     for (int sq = m + steps[d]; !offBoard(sq) && sq != ak; sq += steps[d]) {
-      if (sq == target) {
-        return true;
-      }
+      if (sq == target) return true;
     }
   }
   return false;
@@ -65,48 +54,36 @@ uint8_t expectedEntry(int man, int index) {
     int longest = 0;
     for (int step : steps) {
       int to = dk + step;
-      if (offBoard(to) || touching(to, ak) || (to != m && manHits(man, m, to, ak))) {
-        continue;
-      }
+      if (offBoard(to) || touching(to, ak) || (to != m && manHits(man, m, to, ak))) continue;
       hasMove = true;
-      int after = to == m ? ENTRY_DRAW : entryAt(table, ak, to, m, 0);
-      if (after > ENTRY_MAX_MATE) {
-        escapes = true;
-      } else {
-        longest = std::max(longest, after);
-      }
+      const int after = to == m ? ENTRY_DRAW : entryAt(table, ak, to, m, 0);  // taking the man draws
+      escapes = escapes || after > ENTRY_MAX_MATE;
+      if (after <= ENTRY_MAX_MATE) longest = std::max(longest, after);
     }
-    if (!hasMove) {
-      return manHits(man, m, dk, ak) ? 0 : ENTRY_DRAW;
-    }
+    if (!hasMove) return manHits(man, m, dk, ak) ? 0 : ENTRY_DRAW;
     return escapes ? ENTRY_DRAW : uint8_t(longest);
   }
   bool hasMove = false;
   int best = ENTRY_DRAW;
   auto consider = [&](int after) {
     hasMove = true;
-    if (after <= ENTRY_MAX_MATE) {
-      best = std::min(best, after + 1);
-    }
+    if (after <= ENTRY_MAX_MATE) best = std::min(best, after + 1);
   };
   for (int step : steps) {
     int to = ak + step;
-    if (!offBoard(to) && to != m && !touching(to, dk)) {
-      consider(entryAt(table, to, dk, m, 1));
-    }
+    if (!offBoard(to) && to != m && !touching(to, dk)) consider(entryAt(table, to, dk, m, 1));
   }
   if (man == EGTB_PAWN) {
     int push = m + 16;
     if (push != ak && push != dk) {
       if ((push >> 4) == 7) {
-        consider(entryAt(tables().queen, ak, dk, push, 1));
-        consider(entryAt(tables().rook, ak, dk, push, 1));
+        consider(entryAt(solvedTables().queen, ak, dk, push, 1));
+        consider(entryAt(solvedTables().rook, ak, dk, push, 1));
         consider(ENTRY_DRAW);  // a bishop or a knight
       } else {
         consider(entryAt(table, ak, dk, push, 1));
-        if ((m >> 4) == 1 && push + 16 != ak && push + 16 != dk) {
-          consider(entryAt(table, ak, dk, push + 16, 1));
-        }
+        const int doubleStep = push + 16;
+        if ((m >> 4) == 1 && doubleStep != ak && doubleStep != dk) consider(entryAt(table, ak, dk, doubleStep, 1));
       }
     }
   } else {
@@ -117,6 +94,11 @@ uint8_t expectedEntry(int man, int index) {
     }
   }
   return hasMove ? uint8_t(best) : ENTRY_DRAW;
+}
+
+std::vector<uint8_t> readFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 const char* nameOf(int man) { return man == EGTB_QUEEN ? "queen" : man == EGTB_ROOK ? "rook" : "pawn"; }
@@ -143,9 +125,9 @@ TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
 }
 
 TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
-  SectionFigures queen = sectionFigures(tables().queen);
-  SectionFigures rook = sectionFigures(tables().rook);
-  SectionFigures pawn = sectionFigures(tables().pawn);
+  SectionFigures queen = sectionFigures(solvedTables().queen);
+  SectionFigures rook = sectionFigures(solvedTables().rook);
+  SectionFigures pawn = sectionFigures(solvedTables().pawn);
   // Longest mates with the attacking side to move.
   EXPECT_EQ(queen.longestMate[0], 10);
   EXPECT_EQ(rook.longestMate[0], 16);
@@ -159,48 +141,15 @@ TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
   EXPECT_EQ(queen.wins[0], queen.legal[0]);
   EXPECT_EQ(rook.wins[0], rook.legal[0]);
   for (const SectionFigures& f : {queen, rook, pawn}) {
-    for (int b = 0; b < 2; ++b) {
-      EXPECT_EQ(f.wins[b] + f.draws[b], f.legal[b]);
-    }
+    for (int b = 0; b < 2; ++b) EXPECT_EQ(f.wins[b] + f.draws[b], f.legal[b]);
   }
   EXPECT_GT(pawn.draws[0], 0);
 }
 
 // ---------------------------------------------------------------- the file
 
-namespace {
-
-int code(const char* square) { return squareCode(square[0] - 'a', square[1] - '1'); }
-
-std::vector<uint8_t> readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-}  // namespace
-
-TEST(EndgameFile, LayoutPutsEachPositionAtItsOffset) {
-  std::vector<uint8_t> file = packEndgameFile(tables());
-  ASSERT_EQ(file.size(), size_t(EGTB_FILE_SIZE));
-  // Rook block 3 (king on a4): king a4, defending king h4, rook a8, defending side to move.
-  EXPECT_EQ(file[114063], tables().rook[tableIndex(code("a4"), code("h4"), code("a8"), 1)]);
-  // Queen block 9 (king on d4): defending king a8, queen h1, attacking side to move.
-  EXPECT_EQ(file[74736], tables().queen[tableIndex(code("d4"), code("a8"), code("h1"), 0)]);
-  // Pawn block 7 (king on a8): defending king c6, pawn b5.
-  EXPECT_EQ(file[163840 + 7 * 8192 + code("c6") * 128 + code("b5") * 2 + 1],
-            tables().pawn[tableIndex(code("a8"), code("c6"), code("b5"), 1)]);
-  // Every queen and rook block is the whole block of its king square.
-  for (int block = 0; block < 10; ++block) {
-    int start = foldedKingSquares[block] * EGTB_BLOCK_SIZE;
-    EXPECT_TRUE(std::equal(tables().queen.begin() + start, tables().queen.begin() + start + EGTB_BLOCK_SIZE,
-                           file.begin() + block * EGTB_BLOCK_SIZE));
-    EXPECT_TRUE(std::equal(tables().rook.begin() + start, tables().rook.begin() + start + EGTB_BLOCK_SIZE,
-                           file.begin() + 81920 + block * EGTB_BLOCK_SIZE));
-  }
-}
-
 TEST(EndgameFile, WritesTheWholeFileOrNothing) {
-  std::vector<uint8_t> file = packEndgameFile(tables());
+  std::vector<uint8_t> file = packEndgameFile(solvedTables());
   std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavrolin_egtb_test";
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
@@ -219,5 +168,5 @@ TEST(EndgameFile, WritesTheWholeFileOrNothing) {
 TEST(EndgameFile, BuildPlacesTheFileBesideTheEngine) {
   std::filesystem::path besideEngine = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
   ASSERT_TRUE(std::filesystem::exists(besideEngine)) << "build the endgame_file target first";
-  EXPECT_EQ(readFile(besideEngine), packEndgameFile(tables()));
+  EXPECT_EQ(readFile(besideEngine), packEndgameFile(solvedTables()));
 }
