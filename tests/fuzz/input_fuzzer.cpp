@@ -1,16 +1,18 @@
 // libFuzzer target: feeds arbitrary bytes through the input thread's line
 // assembly and clean-up, the dispatcher and the engine's real hooks, all in
 // one thread. "go" runs a two-ply search without a clock instead of a timed
-// one, so that every position the input sets up is also searched.
+// one, so that every position the input sets up is also searched (a watchdog
+// stops a search that runs longer than two seconds).
 //
 // Output to the GUI goes to /dev/null; run it from a scratch directory, where
 // it links "LogBook.txt" to /dev/null so that debug mode logs nowhere.
-#include <unistd.h>
-
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 #include "board/board.h"
 #include "host/host_internal.h"
@@ -26,6 +28,22 @@ constexpr int FUZZ_HASH_LIMIT_MB = 4;
 
 bool quitDone = false;  // the input has sent "quit": the real process would have ended
 
+// In a position full of promotions and captures even a two-ply search can
+// take its quiescence search through millions of nodes. The real engine's
+// clock ends such a search; here a watchdog stops it after a few seconds, as
+// a GUI's "stop" would, so that the fuzzer keeps going.
+using SteadyClock = std::chrono::steady_clock;
+constexpr auto SEARCH_LIMIT = std::chrono::seconds(2);
+std::atomic<SteadyClock::rep> searchDeadline{0};  // 0 while no search runs
+
+void watchdog() {
+  for (;;) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const SteadyClock::rep deadline = searchDeadline;
+    if (deadline != 0 && SteadyClock::now().time_since_epoch().count() > deadline) abortSearch = 1;
+  }
+}
+
 void fuzzIsReady() {
   if (hashSizeMb > FUZZ_HASH_LIMIT_MB) hashSizeMb = FUZZ_HASH_LIMIT_MB;
   prepareTables();
@@ -36,7 +54,9 @@ void fuzzGo() {
   // fixed-depth search replaces the timed one.
   timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
   const int untimed = untimedSearch;
+  searchDeadline = (SteadyClock::now() + SEARCH_LIMIT).time_since_epoch().count();
   searchToDepth(FUZZ_SEARCH_DEPTH);
+  searchDeadline = 0;
   untimedSearch = untimed;
 }
 
@@ -86,6 +106,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   hooks.quitHook = releaseTables;
   engineHooks = hooks;
   whileCommandPending = dispatchPending;
+  std::thread(watchdog).detach();
   return 0;
 }
 

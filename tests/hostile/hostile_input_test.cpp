@@ -240,6 +240,19 @@ TEST(HostilePositions, AMoveListOf3000TokensIsPlayedInFull) {
   quitAndExpectExit(engine);
 }
 
+// Found by the fuzzer: with less than 3 seconds on the clock the budget is one
+// millisecond, and the clock check after 4,096 counted moves stops the search
+// inside its very first root move when that move's quiescence search is large
+// (here a storm of promotions). The search then has no move to name and
+// answers "bestmove 0000" although the position has legal moves.
+TEST(HostilePositions, DISABLED_AShortClockInAStormOfPromotionsStillNamesALegalMove) {
+  const std::string positionText = "fen rnbqkbnn/rPnrPPrn/rP6/8/RNBQKBNR/8/8/8 w - - 0 1";
+  EngineProcess engine;
+  const Lines lines = searchPosition(engine, positionText);
+  expectLegal(lines.back(), positionText);
+  quitAndExpectExit(engine);
+}
+
 // ------------------------------------------------------------ go and setoption
 
 TEST(HostileNumbers, GoWithNegativeOrMissingNumbersSearchesBriefly) {
