@@ -34,26 +34,22 @@ void expectSame(const Snapshot& a, const Snapshot& b, const char* move) {
 void checkAfterMove(const Move& m) {
   Position& p = position;
   const char* text = moveToText(m);
-  p.side ^= 1;
   uint32_t lock = 0, index = 0;
+  p.side ^= 1;
   computeKeys(lock, index);
   p.side ^= 1;
-  ASSERT_EQ(lock, p.lockKey) << "lockKey after " << text;
-  ASSERT_EQ(index, p.indexKey) << "indexKey after " << text;
-  ASSERT_EQ(m.lockKey, p.lockKey) << text;
+  ASSERT_TRUE(lock == p.lockKey && index == p.indexKey && m.lockKey == p.lockKey) << "keys after " << text;
 
-  int material = 0;
-  int men[2] = {0, 0};
+  int material = 0, men[2] = {0, 0};
   for (int sq = 0; sq <= 0x77; ++sq) {
     const BoardEntry& e = p.board[sq];
     if (!onBoard(sq) || e.type == NONE) continue;
     material += pieceValue[e.type];
     ++men[e.side];
     const PieceSlot& slot = p.pieceList[e.side][e.listIndex];
-    ASSERT_EQ(sq, slot.square) << "slot of the man on " << sq << " after " << text;
-    ASSERT_EQ(e.type, slot.type) << "slot of the man on " << sq << " after " << text;
-    if (e.type != PAWN && e.type != KING) {
-      ASSERT_LE(e.listIndex, p.lastPieceIndex[e.side]) << text;
+    ASSERT_TRUE(slot.square == sq && slot.type == e.type) << "slot of the man on " << sq << " after " << text;
+    if (e.type != PAWN) {
+      ASSERT_LE(e.listIndex, p.lastPieceIndex[e.side]) << "lastPieceIndex after " << text;
     }
   }
   ASSERT_EQ(material, p.totalMaterial) << text;

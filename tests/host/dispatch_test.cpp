@@ -93,14 +93,14 @@ class Dispatch : public testing::Test {
 using Calls = std::vector<std::string>;
 
 TEST_F(Dispatch, LinesAreCleanedUpSplitAndMatchedAsWholeWordsIgnoringCase) {
-  // Every line end, a line split over reads, blanks and tabs, unknown words.
+  // Every line end, a line split over reads, blanks and tabs, unknown words;
+  // nothing is executed after "quit".
   feed({"ISREADY\r\n  position \t startpos   moves\te2e4  \rUci\n\rucinewgame\nregister later\n", "garb",
-        "age\r", "\nuciok\nStop\nPonderHit\nsetoption name Hash value 8\nisready\n"});
+        "age\r", "\nuciok\nStop\nPonderHit\nsetoption name Hash value 8\nisready\nQuit\nisready\n"});
   EXPECT_EQ(calls, (Calls{"isready", "position startpos moves e2e4", "uci", "bestmove 1", "bestmove 0",
-                          "setoption name Hash value 8", "isready"}));
+                          "setoption name Hash value 8", "isready", "quit"}));
   EXPECT_EQ(output, "readyok\nuciok\nreadyok\n");
-  EXPECT_STREQ(commandWord, "isready");
-  EXPECT_STREQ(commandArgs, "");
+  EXPECT_EQ(dispatchResult, 0);
 }
 
 TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
@@ -114,17 +114,6 @@ TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
   applyDebugCommand();
   EXPECT_EQ(debugMode, 1);
   debugMode = 0;
-}
-
-TEST_F(Dispatch, QuitOrEndOfInputEndsTheLoop) {
-  feed("isready\nQuit\nisready\n");
-  EXPECT_EQ(calls, (Calls{"isready", "quit"}));
-  EXPECT_EQ(dispatchResult, 0);
-  // The unfinished last line is executed before the quit.
-  SetUp();
-  feed("uci\nisready", true);
-  EXPECT_EQ(calls, (Calls{"uci", "isready", "quit"}));
-  EXPECT_EQ(dispatchResult, 0);
 }
 
 // What the reader does with lines that arrive while the fake search runs, and
