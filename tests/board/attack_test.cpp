@@ -1,6 +1,7 @@
 // Attack and reach tests, repetition, material gains, the null move and the
 // key block.
-#include <cstring>
+#include <algorithm>
+#include <utility>
 
 #include "board_testing.h"
 

@@ -1,6 +1,6 @@
 // The position command and move text: the start, the FEN reader's habits,
 // the game moves with their history window, and the rejected commands.
-#include <cstring>
+#include <utility>
 
 #include "board_testing.h"
 
