@@ -19,7 +19,7 @@ TEST(Bench, SignatureAtDepthFiveIsTheRecordedOne) {
 
 // Published counts at shallow depths (the last one: castling rights come from
 // the history, see the board tests); the full runs are the tool's own job.
-TEST(Perft, ToolPrintsThePublishedCounts) {
+TEST(PerftTool, PrintsThePublishedCounts) {
   const std::pair<const char*, const char*> runs[] = {
       {"4 startpos", "197281\n"},
       {"3 fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "97862\n"},
