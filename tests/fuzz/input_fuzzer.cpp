@@ -2,7 +2,7 @@
 // assembly and clean-up, the dispatcher and the engine's real hooks, all in
 // one thread. "go" runs a two-ply search without a clock instead of a timed
 // one, so that every position the input sets up is also searched (a watchdog
-// stops a search that runs longer than two seconds).
+// stops a search that runs longer than 300 milliseconds).
 //
 // Output to the GUI goes to /dev/null; run it from a scratch directory, where
 // it links "LogBook.txt" to /dev/null so that debug mode logs nowhere.
@@ -30,15 +30,15 @@ bool quitDone = false;  // the input has sent "quit": the real process would hav
 
 // In a position full of promotions and captures even a two-ply search can
 // take its quiescence search through millions of nodes. The real engine's
-// clock ends such a search; here a watchdog stops it after a few seconds, as
+// clock ends such a search; here a watchdog stops it after 300 milliseconds, as
 // a GUI's "stop" would, so that the fuzzer keeps going.
 using SteadyClock = std::chrono::steady_clock;
-constexpr auto SEARCH_LIMIT = std::chrono::seconds(2);
+constexpr auto SEARCH_LIMIT = std::chrono::milliseconds(300);
 std::atomic<SteadyClock::rep> searchDeadline{0};  // 0 while no search runs
 
 void watchdog() {
   for (;;) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const SteadyClock::rep deadline = searchDeadline;
     if (deadline != 0 && SteadyClock::now().time_since_epoch().count() > deadline) abortSearch = 1;
   }
