@@ -1,5 +1,7 @@
 // Start-up, the shared command state and the command dispatcher.
 #include <cctype>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 
 #include "host/host_internal.h"
@@ -18,6 +20,10 @@ std::atomic<unsigned> handOverCount{0};
 
 namespace {
 
+std::mutex pollMutex;
+std::condition_variable pollWake;
+unsigned pollCount = 0;
+
 bool sameWordIgnoringCase(const char* a, const char* b) {
   for (; *a != 0 && *b != 0; ++a, ++b) {
     if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) {
@@ -28,6 +34,24 @@ bool sameWordIgnoringCase(const char* a, const char* b) {
 }
 
 }  // namespace
+
+unsigned pollGeneration() {
+  std::lock_guard<std::mutex> guard(pollMutex);
+  return pollCount;
+}
+
+void waitForPoll(unsigned generation) {
+  std::unique_lock<std::mutex> lock(pollMutex);
+  pollWake.wait_for(lock, std::chrono::milliseconds(10), [generation] { return pollCount != generation; });
+}
+
+void wakePoll() {
+  {
+    std::lock_guard<std::mutex> guard(pollMutex);
+    ++pollCount;
+  }
+  pollWake.notify_all();
+}
 
 bool commandIs(const char* word) { return sameWordIgnoringCase(commandWord, word); }
 
@@ -56,6 +80,7 @@ int dispatchCommand() {
       // stays pending and is executed at the next poll.
       if (handOverCount == handedOverBefore) commandPending = 0;
     }
+    wakePoll();
     if (reportBestMove) engineHooks.bestMoveHook(0);
     return 1;
   } else if (commandIs("isready")) {
@@ -79,6 +104,7 @@ int dispatchCommand() {
     logLine("Error: Unknown command - \"%s\" \"%s\"", commandWord, commandArgs);
   }
   commandPending = 0;
+  wakePoll();
   return 1;
 }
 
@@ -91,7 +117,11 @@ int runHost(const EngineHooks& hooks) {
   engineHooks = hooks;
   if (!startRaisedThread(inputReader)) return 1;
 
-  while (dispatchCommand() == 1) sleepMs(10);
+  for (;;) {
+    const unsigned generation = pollGeneration();
+    if (dispatchCommand() == 0) break;
+    waitForPoll(generation);
+  }
   // The input thread may still be running; it must not be cut off mid-line.
   holdOutputForExit();
   return 0;

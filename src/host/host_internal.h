@@ -41,8 +41,16 @@ void handleEndOfInput();
 // Empties the input thread's buffer (for tests and the fuzzer).
 void resetInputReader();
 
+// Both threads poll commandPending at least every 10 milliseconds; a change
+// of it wakes the other thread at once. pollGeneration() is read before the
+// flag is tested, and waitForPoll(generation) returns at the next wake-up
+// after that reading, or after 10 milliseconds.
+unsigned pollGeneration();
+void waitForPoll(unsigned generation);
+void wakePoll();
+
 // What the input thread does while a command is still pending; by default it
-// sleeps 10 milliseconds. A driver without a second thread installs a routine
+// waits for the next wake-up, 10 milliseconds at most. A driver without a second thread installs a routine
 // that runs the dispatcher instead.
 extern void (*whileCommandPending)();
 

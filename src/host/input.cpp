@@ -17,7 +17,10 @@ std::size_t inputLength = 0;
 bool droppingLine = false;  // skipping the rest of an over-long line up to its end
 char lineBuffer[COMMAND_BUFFER_SIZE];
 
-void sleepWhilePending() { sleepMs(10); }
+void waitWhilePending() {
+  const unsigned generation = pollGeneration();
+  if (commandPending != 0) waitForPoll(generation);
+}
 
 // Every line end (CR LF, LF CR, CR, LF) becomes one LF; empty lines vanish.
 void normalizeLineEnds() {
@@ -53,6 +56,7 @@ void handOver(const char* line, bool received) {
   if (thinking == 0) {
     ++handOverCount;
     commandPending = 1;
+    wakePoll();
     return;
   }
   if (debugMode) logLine("Processing while thinking: \"%s\" \"%s\"", commandWord, commandArgs);
@@ -71,6 +75,7 @@ void handOver(const char* line, bool received) {
     abortSearch = 1;
     ++handOverCount;
     commandPending = 1;
+    wakePoll();
   }
 }
 
@@ -99,7 +104,7 @@ void handleCompleteLines() {
 }  // namespace
 
 std::mutex handOverLock;
-void (*whileCommandPending)() = sleepWhilePending;
+void (*whileCommandPending)() = waitWhilePending;
 
 void handleInputBytes(const char* bytes, std::size_t count) {
   while (count > 0) {
