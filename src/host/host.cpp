@@ -20,8 +20,10 @@ std::atomic<unsigned> handOverCount{0};
 
 namespace {
 
-std::mutex pollMutex;
-std::condition_variable pollWake;
+// Never destroyed: the input thread may still wait on them while the process
+// exits after "quit".
+std::mutex& pollMutex = *new std::mutex;
+std::condition_variable& pollWake = *new std::condition_variable;
 unsigned pollCount = 0;
 
 bool sameWordIgnoringCase(const char* a, const char* b) {
