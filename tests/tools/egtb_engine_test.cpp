@@ -2,6 +2,7 @@
 // through the engine's folding, and classic positions set up by FEN, each also
 // mirrored so that black is the attacking side.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -34,7 +35,7 @@ class EngineLookup : public testing::Test {
     std::filesystem::remove_all(folder());
   }
   static std::filesystem::path folder() {
-    return std::filesystem::temp_directory_path() / "tavrolin_egtb_engine_test";
+    return std::filesystem::temp_directory_path() / ("tavrolin_egtb_engine_test_" + std::to_string(getpid()));
   }
 };
 

@@ -3,6 +3,7 @@
 // and the written file. (The layout is read back through the engine's lookup
 // in egtb_engine_test.cpp.)
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -150,7 +151,7 @@ TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
 
 TEST(EndgameFile, WritesTheWholeFileOrNothing) {
   std::vector<uint8_t> file = packEndgameFile(solvedTables());
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavrolin_egtb_test";
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tavrolin_egtb_test_" + std::to_string(getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   std::filesystem::path path = folder / "Endgame.bin";
