@@ -174,7 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
         // still castle, so depth 4 lies above the count usually published.
         PerftCase{"fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379, 2103656}},
         PerftCase{"fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
-                  {46, 2079, 89890}}));
+                  {46, 2079, 89890}}),
+    [](const ::testing::TestParamInfo<PerftCase>& info) { return "Position" + std::to_string(info.index); });
 
 TEST_F(BoardTest, GameMovesAndTheEquivalentFenCountAlike) {
   // After 1.e4 e5 2.Nf3 neither castling nor en passant depends on the history.
