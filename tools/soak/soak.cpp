@@ -28,6 +28,7 @@
 
 #include "board/board.h"
 #include "search/search.h"
+#include "search/legal_moves.h"
 #include "support/engine_process.h"
 
 namespace {
@@ -62,30 +63,11 @@ struct Tally {
 
 // ------------------------------------------------------------ the referee: the engine's own board
 
-std::vector<Move> collected;
-
-int collectVisitor(void*) {
-  collected.push_back(*position.currentMove);
-  return 0;
-}
-
 // The legal moves of the side to move in the position set up last.
 std::vector<std::string> legalMoveTexts() {
   position.currentMove = &position.moveStack[ROOT_RECORD];
-  collected.clear();
-  const MoveVisitor saved = moveVisitor;
-  moveVisitor = collectVisitor;
-  genPromotions(1, nullptr);
-  genCaptures(nullptr);
-  genQuiet(nullptr);
-  moveVisitor = saved;
   std::vector<std::string> texts;
-  for (Move m : collected) {
-    *position.currentMove = m;
-    makeMove(*position.currentMove);
-    if (!isAttacked(position.xside, position.pieceList[position.side][0].square)) texts.emplace_back(moveToText(m));
-    unmakeMove(*position.currentMove);
-  }
+  for (const Move& m : legalMoves()) texts.emplace_back(moveToText(m));
   return texts;
 }
 
