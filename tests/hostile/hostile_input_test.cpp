@@ -145,6 +145,16 @@ TEST(HostileLines, ZeroBytesAreBlanksAndOtherBinaryBytesAreCommandText) {
 
 // ------------------------------------------------------------ positions
 
+// A position the board cannot hold is refused with one line, and "go" is then
+// answered at once with the null move: no search is made without a position.
+static void expectRejected(EngineProcess& engine, const std::string& positionText, const std::string& reason) {
+  engine.sendLine("position " + positionText);
+  engine.sendLine("go wtime 1000 btime 1000");
+  const Lines expected = {"info string position rejected: " + reason, "bestmove 0000"};
+  EXPECT_EQ(untilBestmove(engine), expected) << positionText;
+  EXPECT_EQ(untilReady(engine), Lines{}) << positionText;
+}
+
 TEST(HostilePositions, PlacementsTheBoardCannotHoldAreRejected) {
   struct Case {
     const char* fen;
@@ -162,14 +172,7 @@ TEST(HostilePositions, PlacementsTheBoardCannotHoldAreRejected) {
       {"w - - 0 1", "white has no king"},
   };
   EngineProcess engine;
-  for (const Case& c : cases) {
-    engine.sendLine(std::string("position fen ") + c.fen);
-    engine.sendLine("go wtime 1000 btime 1000");
-    // No search is made without a position: the answer is the null move at once.
-    const Lines expected = {std::string("info string position rejected: ") + c.reason, "bestmove 0000"};
-    EXPECT_EQ(untilBestmove(engine), expected) << c.fen;
-    EXPECT_EQ(untilReady(engine), Lines{}) << c.fen;
-  }
+  for (const Case& c : cases) expectRejected(engine, std::string("fen ") + c.fen, c.reason);
   // The next valid position is searched as usual.
   const Lines lines = searchPosition(engine, "startpos");
   expectLegal(lines.back(), "startpos");
@@ -213,13 +216,7 @@ TEST(HostilePositions, GameMovesTheBoardCannotFollowAreRejected) {
       {"fen 4k3/8/8/8/8/8/4q3/4K3 b - - 0 1 moves e2e1", "move e2e1 takes a king"},
   };
   EngineProcess engine;
-  for (const Case& c : cases) {
-    engine.sendLine(std::string("position ") + c.positionText);
-    engine.sendLine("go wtime 1000 btime 1000");
-    const Lines expected = {std::string("info string position rejected: ") + c.message, "bestmove 0000"};
-    EXPECT_EQ(untilBestmove(engine), expected) << c.positionText;
-    EXPECT_EQ(untilReady(engine), Lines{}) << c.positionText;
-  }
+  for (const Case& c : cases) expectRejected(engine, c.positionText, c.message);
   // Tokens that are no moves at all are skipped silently.
   const Lines lines = searchPosition(engine, "startpos moves e2e4 xx e7e5 z9z9 e2 g1f3");
   EXPECT_EQ(countOf(lines, "info string"), 0);
