@@ -1,5 +1,6 @@
 // Moves as UCI coordinate text (e2e4, e1g1, e7e8q) and back.
 #include "board/board.h"
+#include "board/board_internal.h"
 
 const char* moveToText(const Move& m) {
   // One buffer per thread: the input thread names the best move on "stop"
@@ -21,16 +22,6 @@ namespace {
 bool isFile(char c) { return c >= 'a' && c <= 'h'; }
 bool isRank(char c) { return c >= '1' && c <= '8'; }
 
-int promotionPiece(char c) {
-  switch (c) {
-    case 'q': return QUEEN;
-    case 'r': return ROOK;
-    case 'b': return BISHOP;
-    case 'n': return KNIGHT;
-    default: return NONE;
-  }
-}
-
 }  // namespace
 
 bool decodeMoveText(const char* token, Move& m) {
@@ -42,7 +33,7 @@ bool decodeMoveText(const char* token, Move& m) {
   int piece = position.board[from].type;
   uint32_t flags = 0;
   // Only the four promotion letters count; any other fifth character is ignored.
-  if (const int promoted = promotionPiece(token[4]); promoted != NONE) {
+  if (const int promoted = pieceOfLetter(token[4]); promoted >= QUEEN && promoted <= KNIGHT) {
     flags = MOVE_PROMOTION;
     piece = promoted;
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/board.h"
+#include "board/board_internal.h"
 #include "host/host.h"
 
 namespace {
@@ -11,18 +12,6 @@ namespace {
 constexpr const char* startFen = "rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w - - 0 1";
 
 bool valid = false;
-
-int typeOfLetter(char c) {
-  switch (c | 0x20) {
-    case 'k': return KING;
-    case 'q': return QUEEN;
-    case 'r': return ROOK;
-    case 'b': return BISHOP;
-    case 'n': return KNIGHT;
-    case 'p': return PAWN;
-    default: return NONE;
-  }
-}
 
 // Fresh history: zero records, the sentinel in the last history record.
 void clearHistory() {
@@ -85,7 +74,7 @@ void readPlacement(const char* text) {
       emptyLeft = c - '0';
       continue;
     }
-    const int type = typeOfLetter(c);
+    const int type = pieceOfLetter(char(c | 0x20));  // either case
     if (type == NONE) continue;
     const int sq = (7 - filled / 8) * 16 + filled % 8;
     const int s = (c >> 5) & 1;  // lower case is black

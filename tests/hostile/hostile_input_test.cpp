@@ -338,9 +338,7 @@ TEST(HostileTiming, PonderhitBeforeAnySearchGivesOnlyTheNullMove) {
 
 TEST(HostileTiming, AThousandIsreadyLinesDuringASearchAreAllAnswered) {
   EngineProcess engine;
-  engine.sendLine("position startpos");
-  engine.sendLine("go infinite");
-  ASSERT_TRUE(engine.waitFor("info depth 2 ", ANSWER_MS));
+  ASSERT_TRUE(engine.startSearch("startpos", "infinite", 2, ANSWER_MS));
   std::string burst;
   for (int i = 0; i < 1000; ++i) burst += "isready\n";
   engine.send(burst);
@@ -415,9 +413,7 @@ TEST(HostileTiming, QuitDuringASearch) {
   {
     // A timed search reports its move, then the process ends.
     EngineProcess engine;
-    engine.sendLine("position startpos");
-    engine.sendLine("go wtime 600000 btime 600000");
-    ASSERT_TRUE(engine.waitFor("info depth 3 ", ANSWER_MS));
+    ASSERT_TRUE(engine.startSearch("startpos", "wtime 600000 btime 600000", 3, ANSWER_MS));
     engine.sendLine("quit");
     Lines seen;
     ASSERT_TRUE(engine.waitFor("bestmove", ANSWER_MS, &seen));
@@ -428,9 +424,7 @@ TEST(HostileTiming, QuitDuringASearch) {
   {
     // An infinite search is answered only by "stop" or "ponderhit": none comes.
     EngineProcess engine;
-    engine.sendLine("position startpos");
-    engine.sendLine("go infinite");
-    ASSERT_TRUE(engine.waitFor("info depth 3 ", ANSWER_MS));
+    ASSERT_TRUE(engine.startSearch("startpos", "infinite", 3, ANSWER_MS));
     engine.sendLine("quit");
     EXPECT_EQ(engine.waitExit(EXIT_MS), std::optional<int>(0));
     EXPECT_EQ(countOf(engine.readFor(200), "bestmove"), 0);
@@ -444,9 +438,7 @@ TEST(HostileTiming, EndOfInputInTheMiddleOfASearchAndOfALine) {
     // An unfinished "isready" is answered by the reader during the timed
     // search; then the search reports and the process ends.
     EngineProcess engine;
-    engine.sendLine("position startpos");
-    engine.sendLine("go wtime 600000 btime 600000");
-    ASSERT_TRUE(engine.waitFor("info depth 3 ", ANSWER_MS));
+    ASSERT_TRUE(engine.startSearch("startpos", "wtime 600000 btime 600000", 3, ANSWER_MS));
     engine.send("isready");
     engine.closeInput();
     Lines seen;
@@ -460,9 +452,7 @@ TEST(HostileTiming, EndOfInputInTheMiddleOfASearchAndOfALine) {
     // An infinite search ends without a bestmove; the unfinished unknown word
     // is executed (silently) before the quit.
     EngineProcess engine;
-    engine.sendLine("position startpos");
-    engine.sendLine("go infinite");
-    ASSERT_TRUE(engine.waitFor("info depth 3 ", ANSWER_MS));
+    ASSERT_TRUE(engine.startSearch("startpos", "infinite", 3, ANSWER_MS));
     engine.send("isrea");
     engine.closeInput();
     EXPECT_EQ(engine.waitExit(EXIT_MS), std::optional<int>(0));

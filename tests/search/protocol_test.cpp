@@ -106,9 +106,7 @@ TEST(Play, ASingleLegalMoveEndsTheTimedSearchByTheThirdIteration) {
 
 TEST(Play, StopDuringAnInfiniteSearchGivesOneBestmove) {
   EngineProcess engine;
-  engine.sendLine("position startpos");
-  engine.sendLine("go infinite");
-  ASSERT_TRUE(engine.waitFor("info depth 4 ", 20000));
+  ASSERT_TRUE(engine.startSearch("startpos", "infinite", 4));
   engine.sendLine("stop");
   std::vector<std::string> seen;
   ASSERT_TRUE(engine.waitFor("bestmove", 2000, &seen));
@@ -121,9 +119,7 @@ TEST(Play, StopDuringAnInfiniteSearchGivesOneBestmove) {
 
 TEST(Play, IsreadyDuringASearchIsAnsweredAndTheSearchGoesOn) {
   EngineProcess engine;
-  engine.sendLine("position startpos");
-  engine.sendLine("go infinite");
-  ASSERT_TRUE(engine.waitFor("info depth 3 ", 20000));
+  ASSERT_TRUE(engine.startSearch("startpos", "infinite", 3));
   engine.sendLine("isready");
   std::vector<std::string> seen;
   ASSERT_TRUE(engine.waitFor("readyok", 2000, &seen));
@@ -137,9 +133,7 @@ TEST(Play, IsreadyDuringASearchIsAnsweredAndTheSearchGoesOn) {
 
 TEST(Play, PonderhitAndStopEndAPonderingSearch) {
   EngineProcess engine;
-  engine.sendLine("position startpos moves e2e4");
-  engine.sendLine("go ponder wtime 2000 btime 2000");
-  ASSERT_TRUE(engine.waitFor("info depth 5 ", 20000));
+  ASSERT_TRUE(engine.startSearch("startpos moves e2e4", "ponder wtime 2000 btime 2000", 5));
   engine.sendLine("ponderhit");
   std::vector<std::string> seen;
   ASSERT_TRUE(engine.waitFor("bestmove", 5000, &seen));
@@ -157,9 +151,7 @@ TEST(Play, PonderhitAndStopEndAPonderingSearch) {
 
 TEST(Play, APositionDuringASearchStopsItAndIsExecutedAfterItsBestmove) {
   EngineProcess engine;
-  engine.sendLine("position startpos");
-  engine.sendLine("go wtime 600000 btime 600000");
-  ASSERT_TRUE(engine.waitFor("info depth 3 ", 20000));
+  ASSERT_TRUE(engine.startSearch("startpos", "wtime 600000 btime 600000", 3));
   engine.sendLine("position startpos moves e2e4");
   ASSERT_TRUE(engine.waitFor("bestmove", 2000));
   engine.sendLine("go wtime 1000 btime 1000");
@@ -171,9 +163,7 @@ TEST(Play, APositionDuringASearchStopsItAndIsExecutedAfterItsBestmove) {
 
 TEST(Play, QuitDuringATimedSearchPrintsItsBestmoveAndExits) {
   EngineProcess engine;
-  engine.sendLine("position startpos");
-  engine.sendLine("go wtime 600000 btime 600000");
-  ASSERT_TRUE(engine.waitFor("info depth 3 ", 20000));
+  ASSERT_TRUE(engine.startSearch("startpos", "wtime 600000 btime 600000", 3));
   engine.sendLine("quit");
   ASSERT_TRUE(engine.waitFor("bestmove", 2000));
   EXPECT_EQ(engine.waitExit(2000), 0);

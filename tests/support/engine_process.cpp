@@ -142,3 +142,10 @@ std::optional<int> EngineProcess::waitExit(int timeoutMs) {
 }
 
 const std::string& EngineProcess::workDir() const { return workDir_; }
+
+bool EngineProcess::startSearch(const std::string& positionText, const std::string& goText, int depth,
+                                int timeoutMs) {
+  sendLine("position " + positionText);
+  sendLine("go " + goText);
+  return waitFor("info depth " + std::to_string(depth) + " ", timeoutMs).has_value();
+}

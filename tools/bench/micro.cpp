@@ -36,25 +36,18 @@ void generateAll(void* arg) {
   genQuiet(arg);
 }
 
-void BM_GenerateMoves(benchmark::State& state) {
+// Runs every generator on the middlegame position with the given visitor,
+// which counts what it is handed.
+void generateWith(benchmark::State& state, MoveVisitor visitor) {
   setUp(middlegame);
-  moveVisitor = countMoves;
+  moveVisitor = visitor;
   long count = 0;
   for (auto _ : state) generateAll(&count);
   benchmark::DoNotOptimize(count);
   state.SetItemsProcessed(count);
 }
-BENCHMARK(BM_GenerateMoves);
-
-void BM_MakeTestUnmake(benchmark::State& state) {
-  setUp(middlegame);
-  moveVisitor = makeAndTakeBack;
-  long count = 0;
-  for (auto _ : state) generateAll(&count);
-  benchmark::DoNotOptimize(count);
-  state.SetItemsProcessed(count);
-}
-BENCHMARK(BM_MakeTestUnmake);
+BENCHMARK_CAPTURE(generateWith, GenerateMoves, countMoves);
+BENCHMARK_CAPTURE(generateWith, MakeTestUnmake, makeAndTakeBack);
 
 void BM_Evaluate(benchmark::State& state) {
   setUp(middlegame);
