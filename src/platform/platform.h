@@ -29,5 +29,6 @@ std::tm localTime(std::time_t when);
 // cannot be allocated for or reads short; size receives the file's length.
 unsigned char* readWholeFileWith(const char* path, void* (*allocate)(unsigned), std::size_t& size);
 
-// The folder holding the running executable, with a trailing '/', or "".
+// The folder holding the running executable, with a trailing path separator,
+// or "".
 std::string executableFolder();

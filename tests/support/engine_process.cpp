@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -34,6 +36,17 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     workDir_ = pattern;
     ownsWorkDir_ = true;
   }
+  std::vector<std::string> command{binary};
+  const char* replacement = std::getenv("TAVROLIN_TEST_ENGINE");
+  if (binary == TAVROLIN_BINARY && replacement != nullptr && *replacement != 0) {
+    std::istringstream words(replacement);
+    command.clear();
+    for (std::string word; words >> word;) command.push_back(word);
+    dropCarriageReturns_ = true;
+  }
+  std::vector<char*> arguments;
+  for (std::string& word : command) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
   int input[2];
   int output[2];
   if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -43,7 +56,7 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     dup2(input[0], STDIN_FILENO);
     dup2(output[1], STDOUT_FILENO);
     if (chdir(workDir_.c_str()) != 0) _exit(126);
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    execvp(arguments[0], arguments.data());
     _exit(127);
   }
   close(input[0]);
@@ -85,6 +98,7 @@ std::optional<std::string> EngineProcess::readLine(int timeoutMs) {
     if (lineEnd != std::string::npos) {
       std::string line = buffered_.substr(0, lineEnd);
       buffered_.erase(0, lineEnd + 1);
+      if (dropCarriageReturns_ && !line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
     if (fromEngine_ < 0) return std::nullopt;

@@ -18,7 +18,9 @@ inline constexpr int SANITIZER_EXIT_PAUSE_MS = 0;
 class EngineProcess {
  public:
   // Starts the binary (default TAVROLIN_BINARY, a compile definition) with pipes, in workDir ("" = a fresh
-  // temporary directory that the object removes at the end).
+  // temporary directory that the object removes at the end). When the environment variable
+  // TAVROLIN_TEST_ENGINE holds a command (words split at spaces, e.g. "wine build-windows/tavrolin.exe"),
+  // that command replaces the default binary, and the "\r" of Windows line ends is dropped from its lines.
   explicit EngineProcess(std::string workDir = "", std::string binary = TAVROLIN_BINARY);
   ~EngineProcess();  // closes pipes, kills and reaps if still running
   EngineProcess(const EngineProcess&) = delete;
@@ -49,5 +51,6 @@ class EngineProcess {
   int toEngine_ = -1;
   int fromEngine_ = -1;
   std::string buffered_;
+  bool dropCarriageReturns_ = false;
   std::optional<int> exitCode_;
 };

@@ -1,0 +1,50 @@
+// The endgame file is left out of the bench, so that the signature does not
+// depend on whether "Endgame.bin" lies beside the program.
+#include "bench/bench.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/bench_positions.h"
+#include "board/board.h"
+#include "eval/endgame_internal.h"
+#include "host/host.h"
+#include "search/search.h"
+#include "search/search_tree.h"
+
+void runBench(int depth) {
+  forgetEndgameFile();
+  endgameLoadPending = false;
+
+  uint64_t totalNodes = 0;
+  const auto start = std::chrono::steady_clock::now();
+  int index = 0;
+  for (const char* text : benchPositions) {
+    hashSizeMb = 16;
+    releaseTables();  // fresh tables, as after start-up
+    prepareTables();
+    setupPosition(text);
+    const uint64_t nodeTotal = searchToDepth(depth);
+    totalNodes += nodeTotal;
+    const char* best = moveToText(bestRoot->pv[0]);
+    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, best[0] ? best : "0000", text);
+  }
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+  const uint64_t nps = ms > 0 ? totalNodes * 1000 / uint64_t(ms) : 0;
+  std::printf("bench %" PRIu64 " nodes %" PRIu64 " nps %lld ms\n", totalNodes, nps, static_cast<long long>(ms));
+  std::fflush(stdout);
+  releaseTables();
+}
+
+bool readNumberArgument(const char* text, long lowest, long highest, long& number) {
+  if (text == nullptr || *text < '0' || *text > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != 0 || value < lowest || value > highest) return false;
+  number = value;
+  return true;
+}
