@@ -87,11 +87,13 @@ bool hasTimeStamp(const std::string& line) {
   return true;
 }
 
-// The messages of the log, each line checked for its time stamp.
+// The messages of the log, each line checked for its time stamp (a Windows
+// build ends the log's lines with "\r\n").
 Lines logMessages(const EngineProcess& engine) {
   std::ifstream file(std::filesystem::path(engine.workDir()) / "LogBook.txt", std::ios::binary);
   Lines messages;
   for (std::string line; std::getline(file, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     EXPECT_TRUE(hasTimeStamp(line)) << line;
     messages.push_back(hasTimeStamp(line) ? line.substr(11) : line);
   }
