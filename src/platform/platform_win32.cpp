@@ -6,6 +6,7 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <process.h>
 #include <windows.h>
 
 #include <climits>
@@ -31,7 +32,7 @@ struct ThreadStart {
   void (*routine)();
 };
 
-DWORD WINAPI runThread(LPVOID argument) {
+unsigned __stdcall runThread(void* argument) {
   const ThreadStart start = *static_cast<ThreadStart*>(argument);
   delete static_cast<ThreadStart*>(argument);
   start.routine();
@@ -42,7 +43,9 @@ DWORD WINAPI runThread(LPVOID argument) {
 
 bool startRaisedThread(void (*routine)()) {
   auto* start = new ThreadStart{routine};
-  const HANDLE thread = CreateThread(nullptr, 0, runThread, start, CREATE_SUSPENDED, nullptr);
+  // Through the C library's own thread start, as the routine uses the C library.
+  const auto thread =
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, runThread, start, CREATE_SUSPENDED, nullptr));
   if (thread == nullptr) {
     delete start;
     return false;

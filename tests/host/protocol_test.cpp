@@ -87,8 +87,7 @@ bool hasTimeStamp(const std::string& line) {
   return true;
 }
 
-// The messages of the log, each line checked for its time stamp (a Windows
-// build ends the log's lines with "\r\n").
+// The messages of the log (whatever the line end), each line checked for its time stamp.
 Lines logMessages(const EngineProcess& engine) {
   std::ifstream file(std::filesystem::path(engine.workDir()) / "LogBook.txt", std::ios::binary);
   Lines messages;

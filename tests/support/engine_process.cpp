@@ -11,10 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -36,17 +34,9 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     workDir_ = pattern;
     ownsWorkDir_ = true;
   }
-  std::vector<std::string> command{binary};
-  const char* replacement = std::getenv("TAVROLIN_TEST_ENGINE");
-  if (binary == TAVROLIN_BINARY && replacement != nullptr && *replacement != 0) {
-    std::istringstream words(replacement);
-    command.clear();
-    for (std::string word; words >> word;) command.push_back(word);
-    dropCarriageReturns_ = true;
-  }
-  std::vector<char*> arguments;
-  for (std::string& word : command) arguments.push_back(word.data());
-  arguments.push_back(nullptr);
+  const char* replacement = binary == TAVROLIN_BINARY ? std::getenv("TAVROLIN_TEST_ENGINE") : nullptr;
+  dropCarriageReturns_ = replacement != nullptr && *replacement != 0;
+  const std::string shellCommand = dropCarriageReturns_ ? "exec " + std::string(replacement) : "";
   int input[2];
   int output[2];
   if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -56,7 +46,8 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     dup2(input[0], STDIN_FILENO);
     dup2(output[1], STDOUT_FILENO);
     if (chdir(workDir_.c_str()) != 0) _exit(126);
-    execvp(arguments[0], arguments.data());
+    if (dropCarriageReturns_) execl("/bin/sh", "sh", "-c", shellCommand.c_str(), static_cast<char*>(nullptr));
+    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(input[0]);

@@ -18,9 +18,8 @@ inline constexpr int SANITIZER_EXIT_PAUSE_MS = 0;
 class EngineProcess {
  public:
   // Starts the binary (default TAVROLIN_BINARY, a compile definition) with pipes, in workDir ("" = a fresh
-  // temporary directory that the object removes at the end). When the environment variable
-  // TAVROLIN_TEST_ENGINE holds a command (words split at spaces, e.g. "wine build-windows/tavrolin.exe"),
-  // that command replaces the default binary, and the "\r" of Windows line ends is dropped from its lines.
+  // temporary directory that the object removes at the end). A shell command in TAVROLIN_TEST_ENGINE
+  // ("wine /absolute/path/tavrolin.exe") replaces the default binary, its lines read without a final "\r".
   explicit EngineProcess(std::string workDir = "", std::string binary = TAVROLIN_BINARY);
   ~EngineProcess();  // closes pipes, kills and reaps if still running
   EngineProcess(const EngineProcess&) = delete;

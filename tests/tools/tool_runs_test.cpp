@@ -1,6 +1,5 @@
 // The bench and perft tools run as programs.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <string>
@@ -68,13 +67,9 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
   const auto folder = std::filesystem::temp_directory_path() / ("tavrolin-command-line-" + std::to_string(getpid()));
   std::filesystem::create_directory(folder);
   for (const auto& row : rows) {
-    FILE* pipe = popen(("cd '" + folder.string() + "' && " + row.command).c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, row.status) << row.command;
+    int status = -1;
+    const std::string output = outputOf("cd '" + folder.string() + "' && " + row.command, &status);
+    EXPECT_EQ(status, row.status) << row.command;
     EXPECT_NE(output.find(row.text), std::string::npos) << row.command << "\n" << output;
   }
   EXPECT_TRUE(std::filesystem::is_empty(folder));

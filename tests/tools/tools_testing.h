@@ -2,6 +2,8 @@
 // and the output of a tool run as a program.
 #pragma once
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <string>
 
@@ -17,13 +19,15 @@ inline const std::vector<uint8_t>& tableOf(int man) {
   return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
 }
 
-// Everything the command writes to standard output.
-inline std::string outputOf(const std::string& command) {
+// Everything the command writes to standard output; its exit status goes to
+// *status when given (-1 when it did not exit normally).
+inline std::string outputOf(const std::string& command, int* status = nullptr) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return output;
   char buffer[4096];
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  pclose(pipe);
+  const int ended = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
   return output;
 }
