@@ -39,7 +39,10 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
   };
   for (const Case& c : cases) {
     untimedSearch = 1 - c.untimed;
-    EXPECT_EQ(timeBudget(c.text, c.side), c.budget) << c.text;
+    const GoLimits go = parseGoLimits(c.text);
+    const int side = c.side == 'w' ? 0 : 1;
+    EXPECT_EQ(timeBudget(go, side), c.budget) << c.text;
+    setSearchLimits(go, side);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
   }
   untimedSearch = 0;
@@ -52,7 +55,9 @@ class CountNode : public ::testing::Test {
   // A search that started long ago with the given budget.
   static void startedLongAgo(int budgetMs) {
     searchLimits.searchStart = tickCount() - 100000u;
+    setSearchLimits(parseGoLimits(""), 0);
     searchLimits.timeBudgetMs = budgetMs;
+    searchLimits.deadlineMs = budgetMs;
     searchLimits.nodeCount = 0;
   }
 };
