@@ -11,9 +11,10 @@
 #include "bench_positions.h"
 #include "board/board.h"
 #include "eval/endgame_internal.h"
-#include "host/host.h"
 #include "search/search.h"
 #include "search/search_tree.h"
+
+constexpr int BENCH_HASH_MB = 16;
 
 int main(int argc, char** argv) {
   const int depth = argc > 1 ? std::atoi(argv[1]) : 9;
@@ -29,9 +30,8 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   int index = 0;
   for (const char* text : benchPositions) {
-    hashSizeMb = 16;
     releaseTables();  // fresh tables, as after start-up
-    prepareTables();
+    prepareTables(BENCH_HASH_MB);
     setupPosition(text);
     const uint64_t nodeTotal = searchToDepth(depth);
     totalNodes += nodeTotal;
