@@ -10,6 +10,8 @@
 //   < REGEX       read lines until one starts with a match of REGEX; the
 //                 lines before it are skipped
 //   = REGEX       the very next line must match REGEX whole
+//                 (in both, $1..$9 stand for the groups of the last match
+//                 that had groups)
 //   !< REGEX      no line matching REGEX may come before the next < or =
 //                 is met, nor among the lines that quiet or exit read
 //   ? legal [P]   the line just matched is "bestmove M ..." and M is legal in
@@ -210,7 +212,8 @@ class Conversation {
       noteSent(bytes);
       engine_.send(bytes);
     } else if (step.op == "<" || step.op == "=") {
-      expect(step.op == "=", std::regex(step.op == "=" ? "(?:" + step.arg + ")$" : step.arg));
+      const std::string pattern = withCaptures(step.arg);
+      expect(step.op == "=", std::regex(step.op == "=" ? "(?:" + pattern + ")$" : pattern));
     } else if (step.op == "!<") {
       forbidden_.emplace_back(step.arg, std::regex(step.arg));
     } else if (step.op == "?") {
@@ -218,17 +221,25 @@ class Conversation {
     } else if (step.op == "sleep") {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(step.arg)));
     } else if (step.op == "quiet") {
-      while (next(std::stoi(step.arg))) {
-      }
-      forbidden_.clear();
+      drain(std::stoi(step.arg));
     } else if (step.op == "close") {
       engine_.closeInput();
     } else if (step.op == "exit") {
       ASSERT_EQ(engine_.waitExit(EXIT_WAIT_MS), std::optional<int>(std::stoi(step.arg))) << where_ << context();
-      while (next(1000)) {
-      }
-      forbidden_.clear();
+      drain(1000);
     }
+  }
+
+  void expectAllowed(const std::string& line) {
+    for (const auto& [text, forbidden] : forbidden_)
+      EXPECT_FALSE(std::regex_search(line, forbidden)) << where_ << "\n  forbidden (" << text << "): " << line
+                                                       << context();
+  }
+
+  // Reads until no line comes for quietMs.
+  void drain(int quietMs) {
+    while (next(quietMs)) expectAllowed(seen_.back());
+    forbidden_.clear();
   }
 
   // Tracks the position of every go sent, for "? legal".
@@ -257,12 +268,14 @@ class Conversation {
     for (;;) {
       ASSERT_TRUE(next(LINE_WAIT_MS)) << where_ << "\n  no such line came" << context();
       const std::string& line = seen_.back();
-      const bool matched = std::regex_search(line, pattern, std::regex_constants::match_continuous);
-      if (matched) break;
+      std::smatch match;
+      if (std::regex_search(line, match, pattern, std::regex_constants::match_continuous)) {
+        if (match.size() > 1) captures_.assign(match.begin(), match.end());
+        break;
+      }
       ASSERT_FALSE(nextOnly) << where_ << "\n  came instead: " << line << context();
-      for (const auto& [text, forbidden] : forbidden_)
-        ASSERT_FALSE(std::regex_search(line, forbidden)) << where_ << "\n  forbidden (" << text << "): " << line
-                                                         << context();
+      expectAllowed(line);
+      if (::testing::Test::HasFailure()) return;
     }
     matched_ = seen_.size() - 1;
     forbidden_.clear();
@@ -305,6 +318,23 @@ class Conversation {
     }
   }
 
+  // The pattern with $1..$9 replaced by the groups of the last match that had
+  // groups, taken literally.
+  std::string withCaptures(const std::string& pattern) const {
+    std::string out;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+      const size_t group = i + 1 < pattern.size() ? size_t(pattern[i + 1] - '0') : 0;
+      if (pattern[i] != '$' || group < 1 || group > 9) {
+        out += pattern[i];
+        continue;
+      }
+      const std::string text = group < captures_.size() ? captures_[group] : "";
+      for (char c : text) out += std::string(std::isalnum(static_cast<unsigned char>(c)) || c == ' ' ? "" : "\\") + c;
+      ++i;
+    }
+    return out;
+  }
+
   // The last lines read, for failure messages.
   std::string context() const {
     std::string text = "\n  last lines read:";
@@ -321,6 +351,7 @@ class Conversation {
   std::vector<std::string> answered_;  // per line read: the position a bestmove answers
   size_t matched_ = SIZE_MAX;
   std::vector<std::pair<std::string, std::regex>> forbidden_;
+  std::vector<std::string> captures_;
   std::string position_ = "startpos";
   std::deque<std::string> goPositions_;
 };
