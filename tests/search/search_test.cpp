@@ -1,7 +1,8 @@
-// The search in-process: mate distances against a brute-force solver, and
-// the order rules of the root list and the killer moves.
+// The search in-process: mate distances against a brute-force solver, the
+// easy-move rule and the silence of the fixed-depth search.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "board/board.h"
@@ -95,40 +96,27 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
   }
 }
 
-TEST(Search, RootSortIsStableAndDescending) {
-  const int scores[] = {5, 9, 5, -3, 9, 0};
-  rootCount = 6;
-  for (int i = 0; i < 6; ++i) {
-    rootMoves[i].score = scores[i];
-    rootMoves[i].move.code = uint32_t(i);
+// Two legal moves, one taking a queen and one a pawn: a lead wide enough for
+// the easy-move rule; two captures of equal worth are not.
+TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
+  const std::pair<const char*, int> cases[] = {
+      {"fen k7/8/8/2b5/8/6qp/6PP/7K w - - 0 1", 1},
+      {"fen k7/8/8/2b5/8/6pp/6PP/7K w - - 0 1", 0},
+  };
+  for (const auto& [text, easy] : cases) {
+    freshTables(1);
+    ASSERT_EQ(legalMoveTexts(text).size(), 2u) << text;
+    setupPosition(text);
+    searchToDepth(3);
+    EXPECT_EQ(easyMove, easy) << text;
   }
-  sortRootMoves(0, 5);
-  const int order[] = {1, 4, 0, 2, 5, 3};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(rootMoves[i].move.code, uint32_t(order[i])) << i;
 }
 
-TEST(Search, KillersAreAMostRecentlyUsedListOfQuietMoves) {
-  ply = 3;
-  for (Move& slot : killers[3]) slot = sentinelMove;
-  auto quiet = [](int to) { return Move{packMove(to, 0x11, KNIGHT, 0, 0), 0, int16_t(to), 0x11, KNIGHT, 0}; };
-
-  storeKiller(quiet(0x20));
-  storeKiller(quiet(0x22));
-  EXPECT_EQ(killers[3][0].to, 0x22);
-  EXPECT_EQ(killers[3][1].to, 0x20);
-  storeKiller(quiet(0x22));  // already first: nothing moves
-  EXPECT_EQ(killers[3][1].to, 0x20);
-  storeKiller(quiet(0x20));  // confirmed again: back to the front
-  EXPECT_EQ(killers[3][0].to, 0x20);
-  EXPECT_EQ(killers[3][1].to, 0x22);
-
-  Move capture = quiet(0x30);
-  capture.code |= uint32_t(PAWN) << 17;
-  storeKiller(capture);
-  EXPECT_EQ(killers[3][0].to, 0x20);
-
-  for (int i = 0; i < KILLER_SLOTS; ++i) storeKiller(quiet(0x40 + i));
-  EXPECT_EQ(killers[3][0].to, 0x40 + KILLER_SLOTS - 1);
-  EXPECT_EQ(killers[3][KILLER_SLOTS - 1].to, 0x40);  // the two older ones dropped out
-  ply = 0;
+// The tools' fixed-depth search prints nothing.
+TEST(Search, FixedDepthSearchIsSilent) {
+  freshTables(1);
+  setupPosition("startpos");
+  ::testing::internal::CaptureStdout();
+  EXPECT_GT(searchToDepth(4), 0u);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
 }

@@ -1,4 +1,5 @@
-// The time budget of a go text and the clock check of countNode.
+// The time budget of a go text, the clock check of countNode and the rules
+// that end the iterations, on the real clock.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -6,6 +7,7 @@
 #include "host/host.h"
 #include "platform/platform.h"
 #include "search/search_internal.h"
+#include "search/search_tree.h"
 
 namespace {
 
@@ -14,8 +16,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
     const char* text;
     char side;
     int budget, untimed;
-  };
-  const Case cases[] = {
+  } const cases[] = {
       {"wtime 300000 btime 300000", 'w', 9900, 0},
       {"wtime 300000 winc 2000", 'w', 16750, 0},
       {"btime 60000 movestogo 1", 'b', 57000, 0},
@@ -25,7 +26,6 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       // Too little or no time: one millisecond.
       {"wtime 2500", 'w', 1, 0},
       {"depth 8", 'w', 1, 0},
-      {"movetime 5000", 'b', 1, 0},
       {"btime 300000", 'w', 1, 0},
       // Infinite and ponder are untimed; keys are matched with their letter case.
       {"infinite", 'w', 1, 1},
@@ -45,45 +45,62 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
   untimedSearch = 0;
 }
 
-class CountNode : public ::testing::Test {
- protected:
-  void SetUp() override { abortSearch = untimedSearch = 0; }
-  void TearDown() override { abortSearch = untimedSearch = 0; }
-  // A search that started long ago with the given budget.
-  static void startedLongAgo(int budgetMs) {
-    searchLimits.searchStart = tickCount() - 100000u;
-    searchLimits.timeBudgetMs = budgetMs;
-    searchLimits.nodeCount = 0;
-  }
-};
-
-TEST_F(CountNode, ChecksTheClockEvery4096Counts) {
-  startedLongAgo(INT_MAX);  // budget not spent: goes on
-  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
-  EXPECT_EQ(searchLimits.nodeCount, 3u * 4096u);
-
-  startedLongAgo(1);
-  for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0) << i;
-  EXPECT_EQ(countNode(), 1);
-  EXPECT_EQ(searchLimits.nodeCount, 4096u);
-  // Once stopped, nothing more is counted.
-  EXPECT_EQ(countNode(), 1);
-  EXPECT_EQ(searchLimits.nodeCount, 4096u);
-  // An abort from outside stops at once.
-  startedLongAgo(INT_MAX);
-  abortSearch = 1;
-  EXPECT_NE(countNode(), 0);
-  EXPECT_EQ(searchLimits.nodeCount, 0u);
+// A search that started elapsedMs ago with the given budget.
+void started(int elapsedMs, int budgetMs) {
+  searchLimits.searchStart = tickCount() - uint32_t(elapsedMs);
+  searchLimits.timeBudgetMs = budgetMs;
+  searchLimits.nodeCount = 0;
+  abortSearch = 0;
 }
 
-TEST_F(CountNode, UntimedSearchIsNeverStoppedByTheClock) {
-  startedLongAgo(1);
+TEST(CountNode, ChecksTheClockEvery4096CountsUnlessUntimed) {
+  started(100000, INT_MAX);  // budget not spent: goes on
+  for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
+  started(100000, 1);
   untimedSearch = 1;
   for (int i = 0; i < 3 * 4096; i++) ASSERT_EQ(countNode(), 0);
-  // After ponderhit the clock counts from the start of the go.
-  untimedSearch = 0;
-  for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0);
+  untimedSearch = 0;  // after ponderhit the clock counts from the start of the go
+  for (int i = 1; i < 4096; i++) ASSERT_EQ(countNode(), 0) << i;
   EXPECT_EQ(countNode(), 1);
+  EXPECT_EQ(countNode(), 1);  // once stopped, nothing more is counted
+  EXPECT_EQ(searchLimits.nodeCount, 4 * 4096u);
+  started(100000, INT_MAX);
+  abortSearch = 1;  // an abort from outside stops at once
+  EXPECT_NE(countNode(), 0);
+  EXPECT_EQ(searchLimits.nodeCount, 0u);
+  abortSearch = 0;
+}
+
+// After each iteration: a mate ends the search; an untimed search goes on;
+// two thirds of the budget spent end it; from the third iteration on so does a
+// single move that does not lose by force, and an easy move after a tenth of
+// the budget. The margins around each limit are a second wide.
+TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
+  struct Case {
+    int best, second, depth, easy, untimed, elapsed, stop;
+  } const cases[] = {
+      {MATE_SCORE - 5, 0, 1, 0, 1, 0, 1},
+      {-MATE_SCORE + 6, 0, 1, 0, 0, 0, 1},
+      {0, 0, 9, 1, 1, 100000, 0},
+      {0, 0, 1, 0, 0, 21000, 1},
+      {0, -MATE_SCORE + 8, 2, 0, 0, 19000, 0},
+      {0, -MATE_SCORE + 8, 3, 0, 0, 0, 1},
+      {0, -50, 3, 0, 0, 19000, 0},
+      {0, -50, 3, 1, 0, 4000, 1},
+      {0, -50, 3, 1, 0, 2000, 0},
+  };
+  rootCount = 2;
+  for (const Case& c : cases) {
+    rootMoves[0].score = c.best;
+    rootMoves[1].score = c.second;
+    iterationDepth = c.depth;
+    easyMove = c.easy;
+    untimedSearch = c.untimed;
+    started(c.elapsed, 30000);
+    EXPECT_EQ(stopAfterIteration(), c.stop) << c.best << " " << c.second << " depth " << c.depth << " easy "
+                                            << c.easy << " after " << c.elapsed << " ms";
+  }
+  untimedSearch = 0;
 }
 
 }  // namespace

@@ -3,12 +3,30 @@
 // the checks on, at every node the take-back must restore the position
 // exactly, the incremental keys, lists and counters must match what a fresh
 // computation from the board gives, and each move's text must read back as it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "board_testing.h"
+#include "board/board.h"
+#include "search/search.h"
+#include "../search/legal_moves.h"
 
 namespace {
+
+// The key block and attack tables exist before any position is set up.
+class BoardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { prepareTables(); }
+
+  static void setUp(const char* args) {
+    setupPosition(args);
+    ASSERT_TRUE(positionValid()) << args;
+  }
+};
 
 // Everything of the position in front of the move stack: the board with its
 // guard zone, lists, lastIndex, lastPieceIndex, sides, keys and counters.
@@ -177,13 +195,39 @@ INSTANTIATE_TEST_SUITE_P(
                   {46, 2079, 89890}}),
     [](const ::testing::TestParamInfo<PerftCase>& info) { return "Position" + std::to_string(info.index); });
 
-TEST_F(BoardTest, GameMovesAndTheEquivalentFenCountAlike) {
-  // After 1.e4 e5 2.Nf3 neither castling nor en passant depends on the history.
-  setUp("startpos moves e2e4 e7e5 g1f3");
-  const uint64_t viaMoves = walk(3, false);
-  setUp("fen rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2");
-  EXPECT_EQ(viaMoves, walk(3, false));
-  EXPECT_GT(viaMoves, 0u);
+// The position command's habits: each text sets up the same position as the
+// plain one beside it (the same key, so the same men and side to move, and the
+// same legal moves, so the same castling and en-passant rights).
+TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "startpos"},
+      {"anything at all", "startpos"},
+      {"startpos MOVES e2e4", "startpos"},  // the word "moves" is matched with its case
+      {"STARTPOS moves e2e4", "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b - - 0 1"},
+      {"FEN rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w", "startpos"},  // squares count, not separators
+      {"fen rnbqkbnr/pppppppp/44/8/8/8/PPPPPPPP/RNBQKBN9R w - - 0 1", "startpos"},  // a 9 leaves no square
+      {"fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b", "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR w - - 0 1"},  // no blank behind b
+      {"fen k7/8/8/K\0QQQQ w", "fen k7/8/8/K7/8/8/8/8 w - - 0 1"},  // nothing behind a zero
+      {"startpos moves 0000 e2e4 e9e4 e7 e7e5 g1f3x", "startpos moves e2e4 e7e5 g1f3"},
+      // After 1.e4 e5 2.Nf3 neither castling nor en passant depends on the history.
+      {"startpos moves e2e4 e7e5 g1f3", "fen rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2"},
+      // En passant only right after the double step, by pawns of every file.
+      {"startpos moves b2b4 g8f6 b4b5 c7c5 b5c6 f6g8", "fen rnbqkbnr/pp1ppppp/2P5/8/8/8/P1PPPPPP/RNBQKBNR w - - 0 1"},
+      {"startpos moves d2d4 g8f6 d4d5 e7e5 d5e6 f6g8", "fen rnbqkbnr/pppp1ppp/4P3/8/8/8/PPP1PPPP/RNBQKBNR w - - 0 1"},
+      {"startpos moves g1f3 f7f5 f3g1 f5f4 e2e4 f4e3 g1f3", "fen rnbqkbnr/ppppp1pp/8/8/8/4pN2/PPPP1PPP/RNBQKB1R b - - 0 1"},
+      {"startpos moves g1f3 h7h5 f3g1 h5h4 g2g4 h4g3 g1f3", "fen rnbqkbnr/ppppppp1/8/8/8/5Np1/PPPPPP1P/RNBQKB1R b - - 0 1"},
+      {"fen 4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1 moves d7d6 e1d1 d6d5", "fen 4k3/8/8/3pP3/8/8/8/3K4 w - - 0 1"},
+      // Castling, capture and promotion as game moves.
+      {"fen r3k3/1P6/8/8/8/8/8/4K2R w - - 0 1 moves e1g1 a8a1 b7b8n", "fen 1N2k3/8/8/8/8/8/8/r4RK1 b - - 0 1"},
+  };
+  auto keyAndMoves = [](const char* text) {
+    std::vector<std::string> moves = legalMoveTexts(text);
+    std::sort(moves.begin(), moves.end());
+    moves.push_back(std::to_string(position.lockKey) + " " + std::to_string(position.indexKey));
+    EXPECT_TRUE(positionValid()) << text;
+    return moves;
+  };
+  for (const auto& [text, same] : cases) EXPECT_EQ(keyAndMoves(text), keyAndMoves(same)) << text;
 }
 
 }  // namespace
