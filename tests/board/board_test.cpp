@@ -202,6 +202,7 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
   const std::pair<const char*, const char*> cases[] = {
       {"", "startpos"},
       {"anything at all", "startpos"},
+      {"fen", "startpos"},  // "position fen " without a FEN, its trailing blank cleaned away
       {"startpos MOVES e2e4", "startpos"},  // the word "moves" is matched with its case
       {"STARTPOS moves e2e4", "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b - - 0 1"},
       {"FEN rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w", "startpos"},  // squares count, not separators
