@@ -138,12 +138,18 @@ uint64_t walk(int depth, bool checked) {
   return root.sequences;
 }
 
-class MoveTreeWalk : public BoardTest, public ::testing::WithParamInterface<const char*> {};
+struct WalkCase {
+  const char* position;
+  std::vector<uint64_t> counts;  // published counts of depth 1, 2, ...
+};
 
-TEST_P(MoveTreeWalk, TakeBackRestoresEverythingAndKeysStayExact) {
-  setUp(GetParam());
+class MoveTree : public BoardTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(MoveTree, TakeBackRestoresEverythingKeysStayExactAndCountsMatch) {
+  setUp(GetParam().position);
   const Snapshot start = take();
-  EXPECT_GT(walk(3, true), 0u);
+  const uint64_t checked = walk(3, true);
+  EXPECT_GT(checked, 0u);
   expectSame(start, take(), "the whole walk");
   // The guard zone beside the board is never written.
   const BoardEntry* store = position.boardStore;
@@ -152,48 +158,31 @@ TEST_P(MoveTreeWalk, TakeBackRestoresEverythingAndKeysStayExact) {
       EXPECT_TRUE(e.type == 0 && e.side == 0 && e.listIndex == 0) << i;
     }
   }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Positions, MoveTreeWalk,
-    ::testing::Values("startpos moves e2e4 d7d5",
-                      "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-                      "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 moves e2e4",
-                      "fen r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
-                      "fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
-                      "fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
-                      // A pawn taken from between the pieces and a promoting pawn:
-                      // the take-back of the promotion must give lastPieceIndex back exactly.
-                      "fen k7/6P1/8/8/8/b7/1P6/4K3 b - - 0 1",
-                      // Promotions on both sides, with captures onto the last ranks.
-                      "fen 1n2k2r/P1P3P1/8/8/8/8/p1p3p1/1N2K2R w Kk - 0 1"));
-
-struct PerftCase {
-  const char* position;
-  std::vector<uint64_t> counts;  // depth 1, 2, ...
-};
-
-class Perft : public BoardTest, public ::testing::WithParamInterface<PerftCase> {};
-
-TEST_P(Perft, CountsMatch) {
-  setUp(GetParam().position);
   const std::vector<uint64_t>& counts = GetParam().counts;
-  for (size_t i = 0; i < counts.size(); ++i) EXPECT_EQ(counts[i], walk(int(i) + 1, false)) << "depth " << i + 1;
+  for (size_t i = 0; i < counts.size(); ++i) {
+    EXPECT_EQ(counts[i], i == 2 ? checked : walk(int(i) + 1, false)) << "depth " << i + 1;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Published, Perft,
+    Positions, MoveTree,
     ::testing::Values(
-        PerftCase{"startpos", {20, 400, 8902, 197281, 4865609}},
-        PerftCase{"fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", {48, 2039, 97862}},
-        PerftCase{"fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", {14, 191, 2812, 43238, 674624}},
-        PerftCase{"fen r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", {6, 264, 9467, 422333}},
+        WalkCase{"startpos", {20, 400, 8902, 197281, 4865609}},
+        WalkCase{"fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", {48, 2039, 97862}},
+        WalkCase{"fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", {14, 191, 2812, 43238, 674624}},
+        WalkCase{"fen r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", {6, 264, 9467, 422333}},
         // Castling rights come from the history here: after Kf8-e8 black may
         // still castle, so depth 4 lies above the count usually published.
-        PerftCase{"fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379, 2103656}},
-        PerftCase{"fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
-                  {46, 2079, 89890}}),
-    [](const ::testing::TestParamInfo<PerftCase>& info) { return "Position" + std::to_string(info.index); });
+        WalkCase{"fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", {44, 1486, 62379, 2103656}},
+        WalkCase{"fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", {46, 2079, 89890}},
+        WalkCase{"startpos moves e2e4 d7d5", {}},
+        WalkCase{"fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1 moves e2e4", {}},
+        // A pawn taken from between the pieces and a promoting pawn: the
+        // take-back of the promotion must give lastPieceIndex back exactly.
+        WalkCase{"fen k7/6P1/8/8/8/b7/1P6/4K3 b - - 0 1", {}},
+        // Promotions on both sides, with captures onto the last ranks.
+        WalkCase{"fen 1n2k2r/P1P3P1/8/8/8/8/p1p3p1/1N2K2R w Kk - 0 1", {}}),
+    [](const ::testing::TestParamInfo<WalkCase>& info) { return "Position" + std::to_string(info.index); });
 
 // The position command's habits: each text sets up the same position as the
 // plain one beside it (the same key, so the same men and side to move, and the

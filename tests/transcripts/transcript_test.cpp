@@ -1,37 +1,6 @@
-// Protocol conversations with the real engine, written as transcripts.
-//
-// Every *.txt file beside this one holds cases; each case starts with a line
-// "# Name of the case" and runs against a fresh engine process as one test
-// (named after its file and its header). Blank lines and lines starting with
-// "//" are ignored. Each other line is one step:
-//
-//   > TEXT        send TEXT and a line end
-//   >> TEXT       send TEXT without a line end (a line split over writes)
-//   < REGEX       read lines until one starts with a match of REGEX; the
-//                 lines before it are skipped
-//   = REGEX       the very next line must match REGEX whole
-//                 (in both, $1..$9 stand for the groups of the last match
-//                 that had groups)
-//   !< REGEX      no line matching REGEX may come before the next < or =
-//                 is met, nor among the lines that quiet or exit read
-//   ? pv          the line just matched is a bestmove whose move is the first
-//                 move of the last info line's pv, and whose ponder move, when
-//                 it has one, is the second
-//   ? info REGEX  the last "info depth" line before the line just matched
-//                 contains a match of REGEX
-//   sleep MS      wait MS milliseconds
-//   quiet MS      read lines until none has come for MS milliseconds
-//   close         close the engine's input
-//   exit CODE     the engine ends with CODE; its remaining lines are read
-//   repeat N      the steps up to the matching "end" are taken N times
-//
-// Every bestmove line that answers a go (the n-th bestmove answers the n-th
-// go) is checked against the position of that go: it names a legal move and a
-// ponder move legal after it, or "0000" when there is no legal move.
-//
-// TEXT understands \r \n \t \0 \\ \xHH and \[N:TEXT] (TEXT N times).
-// REGEX is ECMAScript. Time limits are generous for sanitizer builds: they
-// catch a hung engine and never measure speed.
+// Protocol conversations with the real engine, written as transcripts: every
+// case of the *.txt files beside this one is one test against a fresh engine
+// process. README.md beside this file describes the format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -103,7 +72,7 @@ std::string unescape(const std::string& text, size_t& i, char stop = '\0') {
 
 std::vector<Case> loadFile(const std::filesystem::path& path) {
   const std::string file = path.stem().string();
-  const std::vector<std::string> ops = {">>", ">", "<", "=", "!<", "?", "sleep", "quiet", "close", "exit"};
+  const std::vector<std::string> ops = {">>", ">", "<", "=", "!<", "?", "sleep", "quiet", "close", "exit", "file"};
   std::vector<Case> cases;
   std::vector<std::pair<size_t, int>> repeats;  // open repeat blocks: first step, count
   std::ifstream in(path);
@@ -194,12 +163,22 @@ class Conversation {
     } else if (step.op == "exit") {
       ASSERT_EQ(engine_.waitExit(EXIT_WAIT_MS), std::optional<int>(std::stoi(step.arg))) << where_ << context();
       drain(1000);
+    } else if (step.op == "file") {
+      std::ifstream in(std::filesystem::path(engine_.workDir()) / step.arg, std::ios::binary);
+      fromFile_ = true;
+      for (std::string line; std::getline(in, line);) fileLines_.push_back(line);
     }
   }
 
   // Reads one line into the record; false when none comes in time.
   bool next(int timeoutMs) {
-    const std::optional<std::string> line = engine_.readLine(timeoutMs);
+    std::optional<std::string> line;
+    if (!fromFile_) {
+      line = engine_.readLine(timeoutMs);
+    } else if (!fileLines_.empty()) {
+      line = fileLines_.front();
+      fileLines_.pop_front();
+    }
     if (!line) return false;
     seen_.push_back(*line);
     if (startsWith(*line, "bestmove") && !goPositions_.empty()) {
@@ -301,6 +280,8 @@ class Conversation {
   std::vector<std::string> captures_;
   std::string position_ = "startpos";
   std::deque<std::string> goPositions_;
+  bool fromFile_ = false;  // after "file": lines come from fileLines_
+  std::deque<std::string> fileLines_;
 };
 
 class Transcript : public ::testing::TestWithParam<Case> {};
