@@ -18,6 +18,7 @@ Position position = {
     .menCount = 0,
     .moveStack = {},
     .currentMove = &position.moveStack[ROOT_RECORD],
+    .homesSpent = 0,
 };
 
 int ply = 0;

@@ -17,6 +17,7 @@ char commandArgs[COMMAND_BUFFER_SIZE];
 
 EngineHooks engineHooks{};
 std::atomic<unsigned> handOverCount{0};
+std::atomic<bool> answerOwed{false};
 
 namespace {
 
@@ -55,6 +56,10 @@ void wakePoll() {
   pollWake.notify_all();
 }
 
+void answerGo(int stopped) {
+  if (answerOwed.exchange(false)) engineHooks.bestMoveHook(stopped);
+}
+
 bool commandIs(const char* word) { return sameWordIgnoringCase(commandWord, word); }
 
 void applyDebugCommand() {
@@ -70,6 +75,7 @@ int dispatchCommand() {
     applyDebugCommand();
   } else if (commandIs("go")) {
     const unsigned handedOverBefore = handOverCount;
+    answerOwed = true;
     engineHooks.goHook();
     bool reportBestMove = false;
     {
@@ -83,13 +89,13 @@ int dispatchCommand() {
       if (handOverCount == handedOverBefore) commandPending = 0;
     }
     wakePoll();
-    if (reportBestMove) engineHooks.bestMoveHook(0);
+    if (reportBestMove) answerGo(0);
     return 1;
   } else if (commandIs("isready")) {
     engineHooks.isReadyHook();
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
-    engineHooks.bestMoveHook(0);
+    answerGo(0);
   } else if (commandIs("position")) {
     engineHooks.positionHook(commandArgs);
   } else if (commandIs("quit")) {
@@ -98,7 +104,7 @@ int dispatchCommand() {
   } else if (commandIs("setoption")) {
     engineHooks.setOptionHook();
   } else if (commandIs("stop")) {
-    engineHooks.bestMoveHook(1);
+    answerGo(1);
   } else if (commandIs("uci")) {
     engineHooks.uciHook();
     sendToGui("uciok");

@@ -21,6 +21,12 @@ extern std::atomic<unsigned> handOverCount;
 // executed after it, never lost and never answered twice.
 extern std::mutex handOverLock;
 
+// Set by every "go" until its one bestmove line is out. answerGo prints that
+// line (through the engine's bestmove hook) when it is still owed, and does
+// nothing otherwise, so a late "stop" or "ponderhit" cannot add a second one.
+extern std::atomic<bool> answerOwed;
+void answerGo(int stopped);
+
 // Whether commandWord is word, as a whole word ignoring letter case.
 bool commandIs(const char* word);
 // "debug": "on" or "off" (any letter case) in commandArgs switches debugMode.

@@ -70,7 +70,7 @@ void handOver(const char* line, bool received) {
     abortSearch = 1;
     // A timed search gets its one bestmove line from the dispatcher when it
     // has returned; an untimed one gets none there, so it is reported here.
-    if (untimedSearch != 0) engineHooks.bestMoveHook(1);
+    if (untimedSearch != 0) answerGo(1);
   } else {
     abortSearch = 1;
     ++handOverCount;

@@ -1,10 +1,12 @@
 // The think driver: iterative deepening with aspiration windows over the list
 // of legal root moves, and the bestmove report.
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
 
 #include "host/host.h"
+#include "eval/eval.h"
 #include "platform/platform.h"
 #include "search/search.h"
 #include "search/search_internal.h"
@@ -157,11 +159,18 @@ void runThink(int maxDepth) {
     clearRootMove(rootMoves[0]);
     bestRoot = &rootMoves[0];
   } else {
+    static bool endgameFileNamed = false;
+    if (!endgameFileNamed && !quietSearch) {
+      // Said once, before the first search that could use the file.
+      endgameFileNamed = true;
+      const char* path = endgameFileInUse();
+      sendToGui("info string endgame tables: %s", path != nullptr ? path : "none");
+    }
     root.movePhase = PHASE_PV;
-    root.material = int16_t(-materialBalance());
+    root.material = -materialBalance();
     for (auto& row : killers)
       for (Move& slot : row) slot = sentinelMove;
-    collectRootMoves(&root);
+    collectRootMoves();
     setBestRoot(&rootMoves[0]);
   }
 
@@ -202,29 +211,17 @@ int materialBalance() {
   return balance;
 }
 
-int rootCollector(void*) {
-  Move& move = *position.currentMove;
-  makeMove(move);
-  const int s = position.side;
-  if (!isAttacked(position.xside, position.pieceList[s][0].square) && rootCount < ROOT_MOVES_CAPACITY) {
-    RootMove& entry = rootMoves[rootCount];
-    clearRootMove(entry);
-    entry.move = move;
-    ++rootCount;
-  }
-  unmakeMove(move);
-  return 0;
-}
-
-void collectRootMoves(SearchNode* node) {
+void collectRootMoves() {
+  Move legal[MAX_LEGAL_MOVES];
+  const int count = legalMoves(legal, MAX_LEGAL_MOVES);
   std::lock_guard<std::mutex> guard(rootLock);
-  moveVisitor = rootCollector;
-  rootCount = 0;
-  genPromotions(1, node);
-  genCaptures(node);
-  genQuiet(node);
-  moveVisitor = searchVisitor;
+  rootCount = std::min(count, ROOT_MOVES_CAPACITY);
+  for (int i = 0; i < rootCount; ++i) {
+    clearRootMove(rootMoves[i]);
+    rootMoves[i].move = legal[i];
+  }
   if (rootCount == 0) clearRootMove(rootMoves[0]);
+  moveVisitor = searchVisitor;
 }
 
 void sortRootMoves(int first, int last) {
@@ -245,7 +242,7 @@ int stopAfterIteration() {
   const int best = rootMoves[0].score;
   if (best >= MATE_THRESHOLD || best <= -MATE_THRESHOLD) return 1;
   if (untimedSearch.load()) return 0;
-  if (elapsedMs() > uint32_t(2 * searchLimits.timeBudgetMs / 3)) return 1;
+  if (elapsedMs() > 2 * int64_t(searchLimits.timeBudgetMs) / 3) return 1;
   if (iterationDepth <= 2) return 0;
   int playable = 0;
   for (int i = 0; i < rootCount; ++i)
