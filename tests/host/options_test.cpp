@@ -15,8 +15,8 @@ int hashAfter(const char* args) {
 TEST(Options, HashValueIsReadAndKeptInRange) {
   hashSizeMb = 1;
   EXPECT_EQ(hashAfter("name Hash value 64"), 64);
-  EXPECT_EQ(hashAfter("name hash value 32"), 64);  // letter case counts: unchanged
-  EXPECT_EQ(hashAfter("name Ponder value false"), 64);
+  EXPECT_EQ(hashAfter("name hash value 32"), 32);  // names in any letter case
+  EXPECT_EQ(hashAfter("name Ponder value false"), 32);
   EXPECT_EQ(hashAfter("name Hash value 32MB"), 32);
   EXPECT_EQ(hashAfter("name Hash value abc"), 1);
   EXPECT_EQ(hashAfter("name Hash value -5"), 1);
