@@ -137,7 +137,7 @@ class Conversation {
  private:
   void take(const Step& step) {
     if (step.op[0] == '>') {
-      const std::string bytes = step.arg + (step.op == ">" ? "\n" : "");
+      const std::string bytes = withCaptures(step.arg, false) + (step.op == ">" ? "\n" : "");
       std::istringstream sent(bytes);
       for (std::string line; std::getline(sent, line);) {
         // As the engine reads it: zero bytes are blanks, outer blanks go.
@@ -246,9 +246,9 @@ class Conversation {
     }
   }
 
-  // The pattern with $1..$9 replaced by the groups of the last match that had
-  // groups, taken literally.
-  std::string withCaptures(const std::string& pattern) const {
+  // The text with $1..$9 replaced by the groups of the last match that had
+  // groups (escaped for a pattern).
+  std::string withCaptures(const std::string& pattern, bool escaped = true) const {
     std::string out;
     for (size_t i = 0; i < pattern.size(); ++i) {
       const size_t group = i + 1 < pattern.size() ? size_t(pattern[i + 1] - '0') : 0;
@@ -257,7 +257,7 @@ class Conversation {
         continue;
       }
       for (char c : group < captures_.size() ? captures_[group] : std::string()) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) out += '\\';
+        if (escaped && !std::isalnum(static_cast<unsigned char>(c))) out += '\\';
         out += c;
       }
       ++i;
