@@ -103,19 +103,6 @@ TEST_F(Dispatch, LinesAreCleanedUpSplitAndMatchedAsWholeWordsIgnoringCase) {
   EXPECT_EQ(dispatchResult, 0);
 }
 
-TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
-  feed("debug\ndebug maybe\n");
-  EXPECT_EQ(debugMode, 0);
-  debugMode = 1;
-  feed("DEBUG OFF\n");
-  EXPECT_EQ(debugMode, 0);
-  // Logging on would write a log into the working folder; the switch alone is tested here.
-  std::strcpy(commandArgs, "On");
-  applyDebugCommand();
-  EXPECT_EQ(debugMode, 1);
-  debugMode = 0;
-}
-
 // What the reader does with lines that arrive while the fake search runs, and
 // where the one bestmove comes from.
 TEST_F(Dispatch, LinesDuringASearch) {
