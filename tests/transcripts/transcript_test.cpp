@@ -125,7 +125,7 @@ class Conversation {
  private:
   void take(const std::string& op, const std::string& arg) {
     if (op[0] == '>') {
-      const std::string bytes = withCaptures(arg, false) + (op == ">" ? "\n" : "");
+      const std::string bytes = arg + (op == ">" ? "\n" : "");
       std::istringstream sent(bytes);
       for (std::string line; std::getline(sent, line);) {
         // As the engine reads it: zero bytes are blanks, outer blanks go.
@@ -136,7 +136,7 @@ class Conversation {
       }
       engine_.send(bytes);
     } else if (op == "<" || op == "=") {
-      expect(op == "=", std::regex(op == "=" ? "(?:" + withCaptures(arg) + ")$" : withCaptures(arg)));
+      expect(op == "=", std::regex(op == "=" ? "(?:" + arg + ")$" : arg));
     } else if (op == "!<") {
       forbidden_.emplace_back(arg);
     } else if (op == "?") {
@@ -198,12 +198,9 @@ class Conversation {
   }
 
   void expect(bool nextOnly, const std::regex& pattern) {
-    for (std::smatch match;;) {
+    for (;;) {
       ASSERT_TRUE(next(LINE_WAIT_MS)) << where_ << "\n  no such line came" << context();
-      if (std::regex_search(seen_.back(), match, pattern, std::regex_constants::match_continuous)) {
-        if (match.size() > 1) captures_.assign(match.begin(), match.end());
-        break;
-      }
+      if (std::regex_search(seen_.back(), pattern, std::regex_constants::match_continuous)) break;
       ASSERT_FALSE(nextOnly) << where_ << "\n  came instead: " << seen_.back() << context();
       expectAllowed(seen_.back());
       if (::testing::Test::HasFailure()) return;
@@ -232,25 +229,6 @@ class Conversation {
     }
   }
 
-  // The text with $1..$9 replaced by the groups of the last match that had
-  // groups (escaped for a pattern).
-  std::string withCaptures(const std::string& text, bool escaped = true) const {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-      const size_t group = i + 1 < text.size() && text[i] == '$' ? size_t(text[i + 1] - '0') : 0;
-      if (group < 1 || group > 9) {
-        out += text[i];
-        continue;
-      }
-      for (char c : group < captures_.size() ? captures_[group] : std::string()) {
-        if (escaped && !std::isalnum(static_cast<unsigned char>(c))) out += '\\';
-        out += c;
-      }
-      ++i;
-    }
-    return out;
-  }
-
   // The last lines read, for failure messages.
   std::string context() const {
     std::string text = "\n  last lines read:";
@@ -260,7 +238,7 @@ class Conversation {
 
   EngineProcess engine_;
   std::string where_;
-  std::vector<std::string> seen_, captures_, forbidden_;
+  std::vector<std::string> seen_, forbidden_;
   size_t matched_ = SIZE_MAX;  // the line of the last < or =
   std::string position_ = "startpos";
   std::deque<std::string> goPositions_, fileLines_;  // the positions of the go's not yet answered
