@@ -2,33 +2,9 @@
 
 #include "search/search.h"
 
-namespace {
-
-std::vector<Move> collected;
-
-int collectVisitor(void*) {
-  collected.push_back(*position.currentMove);
-  return 0;
-}
-
-}  // namespace
-
 std::vector<Move> legalMoves() {
-  collected.clear();
-  const MoveVisitor saved = moveVisitor;
-  moveVisitor = collectVisitor;
-  genPromotions(1, nullptr);
-  genCaptures(nullptr);
-  genQuiet(nullptr);
-  moveVisitor = saved;
-  std::vector<Move> legal;
-  for (const Move& m : collected) {
-    *position.currentMove = m;
-    makeMove(*position.currentMove);
-    if (!isAttacked(position.xside, position.pieceList[position.side][0].square)) legal.push_back(m);
-    unmakeMove(*position.currentMove);
-  }
-  return legal;
+  Move list[MAX_LEGAL_MOVES];
+  return std::vector<Move>(list, list + legalMoves(list, MAX_LEGAL_MOVES));
 }
 
 std::vector<std::string> legalMoveTexts(const std::string& positionText) {
