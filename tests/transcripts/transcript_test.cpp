@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "../search/legal_moves.h"
-#include "support/engine_process.h"
+#include "engine_process.h"
 
 namespace {
 
