@@ -12,11 +12,11 @@
 namespace {
 
 TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
-  struct Case {
+  const struct {
     const char* text;
     char side;
     int budget, untimed;
-  } const cases[] = {
+  } cases[] = {
       {"wtime 300000 btime 300000", 'w', 9900, 0},
       {"wtime 300000 winc 2000", 'w', 16750, 0},
       {"btime 60000 movestogo 1", 'b', 57000, 0},
@@ -34,7 +34,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"wtime 2147483647 winc 2147483647", 'w', 1, 0},
       {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     untimedSearch = 1 - c.untimed;
     EXPECT_EQ(timeBudget(c.text, c.side), c.budget) << c.text;
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
@@ -73,9 +73,9 @@ TEST(CountNode, ChecksTheClockEvery4096CountsUnlessUntimed) {
 // single move that does not lose by force, and an easy move after a tenth of
 // the budget. The margins around each limit are a second wide.
 TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
-  struct Case {
+  const struct {
     int best, second, depth, easy, untimed, elapsed, stop;
-  } const cases[] = {
+  } cases[] = {
       {MATE_SCORE - 5, 0, 1, 0, 1, 0, 1},
       {-MATE_SCORE + 6, 0, 1, 0, 0, 0, 1},
       {0, 0, 9, 1, 1, 100000, 0},
@@ -87,7 +87,7 @@ TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
       {0, -50, 3, 1, 0, 2000, 0},
   };
   rootCount = 2;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     rootMoves[0].score = c.best;
     rootMoves[1].score = c.second;
     iterationDepth = c.depth;

@@ -1,18 +1,44 @@
-// The endgame generator: known figures of the three endings, every entry
-// checked against the moves of its position on an independent 0x88 board, and
-// the file the build writes read back through the engine's lookup.
+// The tools: the endgame generator's known figures, every entry checked
+// against the moves of its position on an independent 0x88 board, the file the
+// build writes read back through the engine's lookup; the bench signature and
+// the perft tool's counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 #include "eval/endgame_internal.h"
 #include "eval/eval.h"
 #include "search/search.h"
-#include "tools_testing.h"
+#include "egtb.h"
 
 namespace {
+
+// The solved endgame tables, solved once per run.
+const EndgameTables& solvedTables() {
+  static const EndgameTables tables = solveAllEndings();
+  return tables;
+}
+
+const std::vector<uint8_t>& tableOf(int man) {
+  const EndgameTables& t = solvedTables();
+  return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
+}
+
+// Everything the command writes to standard output.
+std::string outputOf(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  pclose(pipe);
+  return output;
+}
 
 // ---------------------------------------------------------------- 0x88 check
 
@@ -150,4 +176,29 @@ TEST(EndgameFile, TheFileBesideTheEngineHoldsEverySolvedEntry) {
     EXPECT_EQ(wrong, 0) << nameOf(man);
   }
   forgetEndgameFile();
+}
+
+// ---------------------------------------------------------------- bench and perft
+
+// The total node count of the bench positions at a fixed depth changes only
+// when the search's behaviour changes.
+constexpr unsigned long long BENCH_SIGNATURE_DEPTH_5 = 875243;
+
+TEST(Bench, SignatureAtDepthFiveIsTheRecordedOne) {
+  const std::string output = outputOf(TAVROLIN_BENCH_BINARY " 5");
+  const size_t at = output.find("\nbench ");
+  ASSERT_NE(at, std::string::npos) << output;
+  EXPECT_EQ(std::stoull(output.substr(at + 7)), BENCH_SIGNATURE_DEPTH_5) << output.substr(at + 1);
+}
+
+// Published counts at shallow depths; the full runs are the tool's own job.
+TEST(PerftTool, PrintsThePublishedCounts) {
+  const std::pair<const char*, const char*> runs[] = {
+      {"4 startpos", "197281\n"},
+      {"3 fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "97862\n"},
+      {"4 fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", "2103487\n"},
+  };
+  for (const auto& [arguments, count] : runs) {
+    EXPECT_EQ(outputOf(std::string(TAVROLIN_PERFT_BINARY) + " " + arguments + " 2>/dev/null"), count) << arguments;
+  }
 }
