@@ -1,7 +1,7 @@
-// The tools: the endgame generator's known figures, every entry checked
-// against the moves of its position on an independent 0x88 board, the file the
-// build writes read back through the engine's lookup; the bench signature and
-// the perft tool's counts.
+// The tools: every entry of the endgame generator's tables checked against the
+// moves of its position on an independent 0x88 board, the file the build
+// writes read back through the engine's lookup, the bench signature and the
+// perft tool's counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -39,8 +39,6 @@ std::string outputOf(const std::string& command) {
   pclose(pipe);
   return output;
 }
-
-// ---------------------------------------------------------------- 0x88 check
 
 int to0x88(int code) { return (code & 7) * 16 + (code >> 3); }
 int toCode(int sq) { return (sq & 7) * 8 + (sq >> 4); }
@@ -144,23 +142,6 @@ TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
   }
 }
 
-TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
-  SectionFigures queen = sectionFigures(solvedTables().queen);
-  SectionFigures rook = sectionFigures(solvedTables().rook);
-  SectionFigures pawn = sectionFigures(solvedTables().pawn);
-  // Longest mates with the attacking side to move.
-  EXPECT_EQ(queen.longestMate[0], 10);
-  EXPECT_EQ(rook.longestMate[0], 16);
-  EXPECT_EQ(pawn.longestMate[0], 28);
-  // 3612 placements of two kings apart, the man on any of the 62 other squares.
-  EXPECT_EQ(queen.legal[1], 3612 * 62);
-  // With the queen or the rook to move the attacking side always mates.
-  EXPECT_EQ(queen.wins[0], queen.legal[0]);
-  EXPECT_EQ(rook.wins[0], rook.legal[0]);
-}
-
-// ---------------------------------------------------------------- the file
-
 // The file that the build places beside the engine, read back through the
 // engine's own lookup and its folding: every index reads the entry of its
 // position.
@@ -177,8 +158,6 @@ TEST(EndgameFile, TheFileBesideTheEngineHoldsEverySolvedEntry) {
   }
   forgetEndgameFile();
 }
-
-// ---------------------------------------------------------------- bench and perft
 
 // The total node count of the bench positions at a fixed depth changes only
 // when the search's behaviour changes.
