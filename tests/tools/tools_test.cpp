@@ -1,22 +1,44 @@
-// The endgame generator: known figures of the three endings, every entry
-// checked against the moves of its position on an independent 0x88 board,
-// and the written file. (The layout is read back through the engine's lookup
-// in egtb_engine_test.cpp.)
+// The tools: every entry of the endgame generator's tables checked against the
+// moves of its position on an independent 0x88 board, the file the build
+// writes read back through the engine's lookup, the bench signature and the
+// perft tool's counts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+#include <utility>
 
-#include "tools_testing.h"
+#include "eval/endgame_internal.h"
+#include "eval/eval.h"
+#include "search/search.h"
+#include "egtb.h"
 
 namespace {
 
-// ---------------------------------------------------------------- 0x88 check
+// The solved endgame tables, solved once per run.
+const EndgameTables& solvedTables() {
+  static const EndgameTables tables = solveAllEndings();
+  return tables;
+}
+
+const std::vector<uint8_t>& tableOf(int man) {
+  const EndgameTables& t = solvedTables();
+  return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
+}
+
+// Everything the command writes to standard output.
+std::string outputOf(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+  pclose(pipe);
+  return output;
+}
 
 int to0x88(int code) { return (code & 7) * 16 + (code >> 3); }
 int toCode(int sq) { return (sq & 7) * 8 + (sq >> 4); }
@@ -97,11 +119,6 @@ uint8_t expectedEntry(int man, int index) {
   return hasMove ? uint8_t(best) : ENTRY_DRAW;
 }
 
-std::vector<uint8_t> readFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 const char* nameOf(int man) { return man == EGTB_QUEEN ? "queen" : man == EGTB_ROOK ? "rook" : "pawn"; }
 
 }  // namespace
@@ -125,49 +142,42 @@ TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
   }
 }
 
-TEST(EndgameGenerator, KnownFiguresOfTheEndings) {
-  SectionFigures queen = sectionFigures(solvedTables().queen);
-  SectionFigures rook = sectionFigures(solvedTables().rook);
-  SectionFigures pawn = sectionFigures(solvedTables().pawn);
-  // Longest mates with the attacking side to move.
-  EXPECT_EQ(queen.longestMate[0], 10);
-  EXPECT_EQ(rook.longestMate[0], 16);
-  EXPECT_EQ(pawn.longestMate[0], 28);
-  // 3612 placements of two kings apart, the man on any of the 62 other squares.
-  EXPECT_EQ(queen.legal[1], 3612 * 62);
-  EXPECT_EQ(rook.legal[1], 3612 * 62);
-  EXPECT_EQ(pawn.legal[0], 163328);
-  EXPECT_EQ(pawn.legal[1], 168024);
-  // With the queen or the rook to move the attacking side always mates.
-  EXPECT_EQ(queen.wins[0], queen.legal[0]);
-  EXPECT_EQ(rook.wins[0], rook.legal[0]);
-  for (const SectionFigures& f : {queen, rook, pawn}) {
-    for (int b = 0; b < 2; ++b) EXPECT_EQ(f.wins[b] + f.draws[b], f.legal[b]);
+// The file that the build places beside the engine, read back through the
+// engine's own lookup and its folding: every index reads the entry of its
+// position.
+TEST(EndgameFile, TheFileBesideTheEngineHoldsEverySolvedEntry) {
+  prepareTables();
+  const auto path = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
+  ASSERT_TRUE(loadEndgameFile(path.c_str())) << "build the endgame_file target first";
+  for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
+    int wrong = 0;
+    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+      wrong += endgameEntry(unsigned(index), man) != tableOf(man)[index];
+    }
+    EXPECT_EQ(wrong, 0) << nameOf(man);
   }
-  EXPECT_GT(pawn.draws[0], 0);
+  forgetEndgameFile();
 }
 
-// ---------------------------------------------------------------- the file
+// The total node count of the bench positions at a fixed depth changes only
+// when the search's behaviour changes.
+constexpr unsigned long long BENCH_SIGNATURE_DEPTH_5 = 875243;
 
-TEST(EndgameFile, WritesTheWholeFileOrNothing) {
-  std::vector<uint8_t> file = packEndgameFile(solvedTables());
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("tavrolin_egtb_test_" + std::to_string(getpid()));
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  std::filesystem::path path = folder / "Endgame.bin";
-  ASSERT_TRUE(writeEndgameFile(file, path.string().c_str()));
-  EXPECT_EQ(readFile(path), file);
-  EXPECT_FALSE(std::filesystem::exists(folder / "Endgame.bin.tmp"));
-
-  std::filesystem::path missing = folder / "no such folder" / "Endgame.bin";
-  EXPECT_FALSE(writeEndgameFile(file, missing.string().c_str()));
-  EXPECT_FALSE(std::filesystem::exists(missing));
-  std::filesystem::remove_all(folder);
+TEST(Bench, SignatureAtDepthFiveIsTheRecordedOne) {
+  const std::string output = outputOf(TAVROLIN_BENCH_BINARY " 5");
+  const size_t at = output.find("\nbench ");
+  ASSERT_NE(at, std::string::npos) << output;
+  EXPECT_EQ(std::stoull(output.substr(at + 7)), BENCH_SIGNATURE_DEPTH_5) << output.substr(at + 1);
 }
 
-// The build runs the generator and leaves the file beside the engine.
-TEST(EndgameFile, BuildPlacesTheFileBesideTheEngine) {
-  std::filesystem::path besideEngine = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
-  ASSERT_TRUE(std::filesystem::exists(besideEngine)) << "build the endgame_file target first";
-  EXPECT_EQ(readFile(besideEngine), packEndgameFile(solvedTables()));
+// Published counts at shallow depths; the full runs are the tool's own job.
+TEST(PerftTool, PrintsThePublishedCounts) {
+  const std::pair<const char*, const char*> runs[] = {
+      {"4 startpos", "197281\n"},
+      {"3 fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "97862\n"},
+      {"4 fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", "2103487\n"},
+  };
+  for (const auto& [arguments, count] : runs) {
+    EXPECT_EQ(outputOf(std::string(TAVROLIN_PERFT_BINARY) + " " + arguments + " 2>/dev/null"), count) << arguments;
+  }
 }
