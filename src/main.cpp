@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "bench/bench.h"
-#include "board/board.h"
 #include "host/host.h"
 #include "search/search.h"
 
@@ -17,18 +16,23 @@ constexpr const char* USAGE =
     "       tavrolin --version       print the engine's name and version\n"
     "       tavrolin --help          print this text\n";
 
+// Wires the UCI host to the engine's routines and lends the engine the
+// host's output.
 int speakUci() {
-  // The tables and keys exist from the start, so that a "position" or "go"
-  // before the first "isready" is safe.
-  prepareTables();
+  setEngineOutput({sendLine, searchStarted});
+  // The table exists from the start, so that a "go" before the first
+  // "isready" is safe.
+  prepareTables(1);
   EngineHooks hooks{};
   hooks.uciHook = uciHook;
   hooks.isReadyHook = prepareTables;
-  hooks.positionHook = setupPosition;
+  hooks.positionHook = setPosition;
   hooks.setOptionHook = setOptionHook;
   hooks.goHook = think;
   hooks.bestMoveHook = reportBestMove;
   hooks.quitHook = releaseTables;
+  hooks.stopHook = stopSearch;
+  hooks.ponderhitHook = ponderHit;
   return runHost(hooks);
 }
 

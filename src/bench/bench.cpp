@@ -11,9 +11,14 @@
 #include "bench/bench_positions.h"
 #include "board/board.h"
 #include "eval/endgame_internal.h"
-#include "host/host.h"
 #include "search/search.h"
 #include "search/search_tree.h"
+
+namespace {
+
+constexpr int BENCH_HASH_MB = 16;
+
+}  // namespace
 
 void runBench(int depth) {
   forgetEndgameFile();
@@ -23,9 +28,8 @@ void runBench(int depth) {
   const auto start = std::chrono::steady_clock::now();
   int index = 0;
   for (const char* text : benchPositions) {
-    hashSizeMb = 16;
     releaseTables();  // fresh tables, as after start-up
-    prepareTables();
+    prepareTables(BENCH_HASH_MB);
     setupPosition(text);
     const uint64_t nodeTotal = searchToDepth(depth);
     totalNodes += nodeTotal;

@@ -95,22 +95,24 @@ struct Position {
   int menCount;
   Move moveStack[MOVE_STACK_SIZE];
   Move* currentMove;
+  // Home squares (homeSquareBit) whose king or rook has lost its castling
+  // right outside the history window: denied by the FEN, or by a game move
+  // that has since dropped out of the window.
+  int homesSpent;
 };
 
 extern Position position;  // the one position of the engine
 extern int ply;            // distance of the searched node from the root
 
-// The Zobrist words; they point into the key block that the search's table
-// set-up fills. Index: square | side << 3 | type << 7.
-extern const uint32_t* lockKeys;
-extern const uint32_t* indexKeys;
+// The random words of the two position keys. Index: square | side << 3 | type << 7.
+extern const uint32_t* const lockKeys;
+extern const uint32_t* const indexKeys;
 constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
 
 // ---------------------------------------------------------------- routines
 
 void rebuildPieceLists();
 
-void initAttackTables();
 void makeMove(Move& m);
 void unmakeMove(Move& m);
 int isAttacked(int by, int sq);
@@ -128,7 +130,19 @@ int genCaptures(void* arg);
 int genEnPassant(void* arg);
 int genQuiet(void* arg);
 int genCastling(void* arg);
+// Whether the man of type and side on sq may still castle: it stands on its
+// home square and no move in the history or the current line started or ended
+// there, and no earlier loss of the right is remembered in homesSpent.
 bool pieceUnmoved(int sq, int type, int s);
+// The bit of a king's or rook's home square (e1 a1 h1 e8 a8 h8) in
+// homesSpent, or 0 for any other square.
+int homeSquareBit(int sq);
+
+// The legal moves of the side to move, in generation order (promotions,
+// captures and en passant, quiet moves and castling); returns the count.
+// Uses the record at currentMove as its scratch record.
+constexpr int MAX_LEGAL_MOVES = 256;
+int legalMoves(Move* list, int capacity);
 
 // Move text. moveToText returns a static buffer that the next call reuses.
 const char* moveToText(const Move& m);
@@ -136,9 +150,13 @@ const char* moveToText(const Move& m);
 // not a move (nothing is written then).
 bool decodeMoveText(const char* token, Move& m);
 
-// The position command: the text after the word "position".
-void setupPosition(const char* args);
-void applyMoveText(const char* token);
+// The position command: the text after the word "position". Returns null
+// when the position stands, or why it was refused (then there is no
+// position until the next command).
+const char* setupPosition(const char* args);
+// Plays one game move given as text; a token that is no move is ignored.
+// Returns why an illegal move was refused, or null.
+const char* applyMoveText(const char* token);
 // False after a position command that was rejected: there is no position then.
 bool positionValid();
 

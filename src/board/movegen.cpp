@@ -161,13 +161,52 @@ int genCastling(void* arg) {
 }
 
 bool pieceUnmoved(int sq, int type, int s) {
-  if (!holds(sq, type, s)) return false;
-  // Castling rights live in the history: any move that started on sq, in the
-  // game or earlier in the current line, has spent them.
+  if (!holds(sq, type, s) || (position.homesSpent & homeSquareBit(sq))) return false;
+  // Castling rights live in the history: any move that started or ended on
+  // sq, in the game or earlier in the current line, has spent them.
   for (const Move* m = position.currentMove; m != position.moveStack;) {
     --m;
     if (m->code == MOVE_SENTINEL) return true;
-    if (m->from == sq) return false;
+    if (m->from == sq || m->to == sq) return false;
   }
   return true;
+}
+
+int homeSquareBit(int sq) {
+  constexpr int homes[6] = {0x04, 0x00, 0x07, 0x74, 0x70, 0x77};
+  for (int i = 0; i < 6; ++i)
+    if (homes[i] == sq) return 1 << i;
+  return 0;
+}
+
+namespace {
+
+struct LegalList {
+  Move* list;
+  int capacity;
+  int count;
+};
+
+// Keeps each move that does not leave the mover's own king attacked.
+int collectLegal(void* arg) {
+  LegalList& legal = *static_cast<LegalList*>(arg);
+  Move& move = *position.currentMove;
+  makeMove(move);
+  const bool kingSafe = !isAttacked(position.xside, position.pieceList[position.side][0].square);
+  unmakeMove(move);
+  if (kingSafe && legal.count < legal.capacity) legal.list[legal.count++] = move;
+  return 0;
+}
+
+}  // namespace
+
+int legalMoves(Move* list, int capacity) {
+  const MoveVisitor saved = moveVisitor;
+  moveVisitor = collectLegal;
+  LegalList legal{list, capacity, 0};
+  genPromotions(1, &legal);
+  genCaptures(&legal);
+  genQuiet(&legal);
+  moveVisitor = saved;
+  return legal.count;
 }

@@ -18,13 +18,12 @@ Position position = {
     .menCount = 0,
     .moveStack = {},
     .currentMove = &position.moveStack[ROOT_RECORD],
+    .homesSpent = 0,
 };
 
 int ply = 0;
 MoveVisitor moveVisitor = nullptr;
 
-const uint32_t* lockKeys = nullptr;
-const uint32_t* indexKeys = nullptr;
 
 void rebuildPieceLists() {
   Position& p = position;

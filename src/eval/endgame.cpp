@@ -14,6 +14,11 @@ bool endgameLoadPending = true;
 const char* endgameFileName = "Endgame.bin";
 
 namespace {
+// Where the table in use was read from.
+std::string endgamePath;
+}  // namespace
+
+namespace {
 
 // Where a section of the file starts, by the extra man.
 constexpr unsigned QUEEN_SECTION = 0;
@@ -57,13 +62,16 @@ unsigned char* readWholeFile(const char* path, std::size_t* size) {
 bool loadEndgameFile(const char* path) {
   forgetEndgameFile();
   endgameLoadPending = false;
+  // Type and length first: a pipe, a device or a huge file is never opened.
+  if (regularFileSize(path) != static_cast<long long>(ENDGAME_FILE_SIZE)) return false;
   std::size_t size = 0;
   unsigned char* block = readWholeFile(path, &size);
-  if (block && size != ENDGAME_FILE_SIZE) {
+  if (block && (size != ENDGAME_FILE_SIZE || endgameDigest(block, size) != ENDGAME_FILE_DIGEST)) {
     free(block);
     block = nullptr;
   }
   endgameTable = block;
+  if (block) endgamePath = path;
   return endgameTable != nullptr;
 }
 
@@ -71,14 +79,17 @@ void forgetEndgameFile() {
   free(endgameTable);
   endgameTable = nullptr;
   endgameLoadPending = true;
+  endgamePath.clear();
+}
+
+const char* endgameFileInUse() {
+  if (endgameLoadPending) findEndgameFile();
+  endgameLoadPending = false;
+  return endgameTable ? endgamePath.c_str() : nullptr;
 }
 
 int endgameEntry(unsigned index, int pieceType) {
-  if (!endgameTable) {
-    if (endgameLoadPending) findEndgameFile();
-    endgameLoadPending = false;
-    if (!endgameTable) return ENDGAME_NO_ANSWER;
-  }
+  if (!endgameTable && !endgameFileInUse()) return ENDGAME_NO_ANSWER;
   if (pieceType != QUEEN && pieceType != ROOK && pieceType != PAWN) return ENDGAME_NO_ANSWER;
   index &= 0x7FFFF;  // the packed index has 19 bits
 

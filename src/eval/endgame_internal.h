@@ -3,8 +3,7 @@
 
 #include <cstddef>
 
-// The exact length of "Endgame.bin"; a file of any other length counts as absent.
-constexpr std::size_t ENDGAME_FILE_SIZE = 425984;
+#include "eval/endgame_file.h"
 
 // The loaded file, or null; the flag is set until the first lookup has tried to load it.
 extern unsigned char* endgameTable;
@@ -19,7 +18,8 @@ extern const char* endgameFileName;
 unsigned char* readWholeFile(const char* path, std::size_t* size = nullptr);
 
 // Loads the table from path (dropping any table loaded before); false, with
-// no table, when the file is missing, unreadable or not of the exact length.
+// no table, when path is not a regular file of the exact length, cannot be
+// read, or does not hold the exact tables (its digest differs).
 bool loadEndgameFile(const char* path);
 
 // Drops the table and makes the next lookup look for the file again.

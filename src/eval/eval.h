@@ -1,9 +1,6 @@
 // The positional evaluation and the endgame data file.
 #pragma once
 
-// Builds the attack-weight table; called whenever the engine gets ready.
-void initEvalTables();
-
 // Positional score of the current position (no material) for position.side.
 int evaluate();
 
@@ -12,4 +9,8 @@ int evaluate();
 // endgame data has no answer.
 constexpr int ENDGAME_NO_ANSWER = 254;
 int probeEndgame();
+// Looks for "Endgame.bin" on the first call (the current folder, then the
+// executable's) and returns the path of the file in use, or null when none
+// holds the exact tables.
+const char* endgameFileInUse();
 int endgameEntry(unsigned index, int pieceType);

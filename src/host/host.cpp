@@ -10,13 +10,14 @@
 std::atomic<int> commandPending{0};
 std::atomic<int> debugMode{0};
 std::atomic<int> thinking{0};
-std::atomic<int> abortSearch{0};
-std::atomic<int> untimedSearch{0};
 char commandWord[COMMAND_BUFFER_SIZE];
 char commandArgs[COMMAND_BUFFER_SIZE];
 
 EngineHooks engineHooks{};
 std::atomic<unsigned> handOverCount{0};
+std::atomic<bool> answerOwed{false};
+std::atomic<bool> goWaitsForStop{false};
+std::atomic<bool> answerOnCommand{false};
 
 namespace {
 
@@ -55,6 +56,16 @@ void wakePoll() {
   pollWake.notify_all();
 }
 
+void answerGo(int stopped) {
+  if (answerOwed.exchange(false)) engineHooks.bestMoveHook(stopped);
+}
+
+void searchStarted() {
+  thinking = 1;
+  commandPending = 0;
+  wakePoll();
+}
+
 bool commandIs(const char* word) { return sameWordIgnoringCase(commandWord, word); }
 
 void applyDebugCommand() {
@@ -70,26 +81,30 @@ int dispatchCommand() {
     applyDebugCommand();
   } else if (commandIs("go")) {
     const unsigned handedOverBefore = handOverCount;
-    engineHooks.goHook();
+    const GoLimits go = parseGoLimits(commandArgs);
+    answerOwed = true;
+    goWaitsForStop = go.infinite;
+    answerOnCommand = go.infinite || go.ponder;
+    engineHooks.goHook(go);
     bool reportBestMove = false;
     {
       // Settled under the hand-over lock: a "ponderhit" or "stop" that
       // arrives now is either served as during the search or executed later.
       std::lock_guard<std::mutex> guard(handOverLock);
       thinking = 0;
-      reportBestMove = untimedSearch == 0;
+      reportBestMove = !answerOnCommand;
       // The go line itself is done; a line handed over during the search
       // stays pending and is executed at the next poll.
       if (handOverCount == handedOverBefore) commandPending = 0;
     }
     wakePoll();
-    if (reportBestMove) engineHooks.bestMoveHook(0);
+    if (reportBestMove) answerGo(0);
     return 1;
   } else if (commandIs("isready")) {
-    engineHooks.isReadyHook();
+    engineHooks.isReadyHook(hashSizeMb);
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
-    engineHooks.bestMoveHook(0);
+    if (!goWaitsForStop) answerGo(0);
   } else if (commandIs("position")) {
     engineHooks.positionHook(commandArgs);
   } else if (commandIs("quit")) {
@@ -98,7 +113,7 @@ int dispatchCommand() {
   } else if (commandIs("setoption")) {
     engineHooks.setOptionHook();
   } else if (commandIs("stop")) {
-    engineHooks.bestMoveHook(1);
+    answerGo(1);
   } else if (commandIs("uci")) {
     engineHooks.uciHook();
     sendToGui("uciok");

@@ -9,6 +9,23 @@
 
 #include "host/host.h"
 
+constexpr int COMMAND_BUFFER_SIZE = 16384;
+
+// Shared between the input thread and the main thread.
+extern std::atomic<int> commandPending;
+extern std::atomic<int> debugMode;
+extern std::atomic<int> thinking;
+extern char commandWord[COMMAND_BUFFER_SIZE];
+extern char commandArgs[COMMAND_BUFFER_SIZE];
+
+// The Hash option in megabytes: 1..1024, handed to the engine at "isready".
+extern int hashSizeMb;
+
+// One line to the GUI (and, in debug mode, to the log).
+void sendToGui(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// One time-stamped line to "LogBook.txt"; callers test debugMode themselves.
+void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // The engine's routines, filled once at start-up.
 extern EngineHooks engineHooks;
 
@@ -20,6 +37,18 @@ extern std::atomic<unsigned> handOverCount;
 // search ends is then either served by the input thread during the search or
 // executed after it, never lost and never answered twice.
 extern std::mutex handOverLock;
+
+// Set by every "go" until its one bestmove line is out. answerGo prints that
+// line (through the engine's bestmove hook) when it is still owed, and does
+// nothing otherwise, so a late "stop" or "ponderhit" cannot add a second one.
+extern std::atomic<bool> answerOwed;
+void answerGo(int stopped);
+// Set by a "go infinite": its bestmove comes only after "stop", even when the
+// search has ended by itself.
+extern std::atomic<bool> goWaitsForStop;
+// Set by a go with "ponder" or "infinite" while its answer waits for "stop"
+// or "ponderhit" rather than for the end of the search.
+extern std::atomic<bool> answerOnCommand;
 
 // Whether commandWord is word, as a whole word ignoring letter case.
 bool commandIs(const char* word);

@@ -1,4 +1,5 @@
 // The engine's identity and its options.
+#include <cctype>
 #include <cstring>
 
 #include "common/common.h"
@@ -20,9 +21,14 @@ void uciHook() {
 }
 
 void setOptionHook() {
-  // Letter case counts; the option's name is not looked at beyond this text.
-  const char* value = findSubstring(commandArgs, "Hash value ");
-  if (value != nullptr) hashSizeMb = readInt(value + std::strlen("Hash value "));
+  // Option names ignore letter case; the name is not looked at beyond this text.
+  static char lowered[COMMAND_BUFFER_SIZE];
+  std::size_t i = 0;
+  for (; commandArgs[i] != 0 && i + 1 < sizeof lowered; ++i)
+    lowered[i] = char(std::tolower(static_cast<unsigned char>(commandArgs[i])));
+  lowered[i] = 0;
+  const char* value = findSubstring(lowered, "hash value ");
+  if (value != nullptr) hashSizeMb = readInt(value + std::strlen("hash value "));
   if (hashSizeMb < HASH_MIN_MB) hashSizeMb = HASH_MIN_MB;
   if (hashSizeMb > HASH_MAX_MB) hashSizeMb = HASH_MAX_MB;
 }

@@ -23,6 +23,10 @@ uint32_t tickCount();
 // The local date and time of a calendar time, safe to call from any thread.
 std::tm localTime(std::time_t when);
 
+// The length of the regular file at path, or -1 when there is none (a missing
+// path, a folder, a pipe or a device). Nothing is opened, so asking never blocks.
+long long regularFileSize(const char* path);
+
 // Reads a whole existing, non-empty file into a block of size + 1 bytes that
 // allocate returns (zero-filled, freed with free); the last byte stays zero.
 // Returns null (and frees the block) when the file cannot be opened, is empty,

@@ -61,9 +61,16 @@ std::tm localTime(std::time_t when) {
   return parts;
 }
 
+long long regularFileSize(const char* path) {
+  struct stat info {};
+  if (stat(path, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  return static_cast<long long>(info.st_size);
+}
+
 unsigned char* readWholeFileWith(const char* path, void* (*allocate)(unsigned), std::size_t& size) {
   size = 0;
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  // Not blocking: a pipe put in the file's place must not hold the reader up.
+  const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||

@@ -67,6 +67,14 @@ std::tm localTime(std::time_t when) {
   return parts;
 }
 
+long long regularFileSize(const char* path) {
+  // The attributes come from the folder entry: nothing is opened.
+  WIN32_FILE_ATTRIBUTE_DATA info{};
+  if (!GetFileAttributesExA(path, GetFileExInfoStandard, &info)) return -1;
+  if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) return -1;
+  return static_cast<long long>((static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+}
+
 unsigned char* readWholeFileWith(const char* path, void* (*allocate)(unsigned), std::size_t& size) {
   size = 0;
   // A folder cannot be opened this way (that needs FILE_FLAG_BACKUP_SEMANTICS).

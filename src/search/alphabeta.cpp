@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "eval/eval.h"
-#include "host/host.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
 
@@ -15,7 +14,12 @@ namespace {
 
 constexpr int LAZY_MARGIN = 128;      // stand-pat without evaluating beyond this
 constexpr int FUTILITY_MARGIN = 256;  // one pawn
+// The largest static score: anything beyond would read as a mate.
+constexpr int STATIC_SCORE_LIMIT = MATE_THRESHOLD - 1;
 constexpr uint32_t TAKES_OR_PROMOTES = 0x000E0000 | MOVE_EP | MOVE_PROMOTION;
+
+// A score known without search, kept below the mate scores.
+int staticScore(int score) { return std::clamp(score, -STATIC_SCORE_LIMIT, STATIC_SCORE_LIMIT); }
 
 int kingSquare(int s) { return position.pieceList[s][0].square; }
 
@@ -76,12 +80,13 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   const int alphaIn = alpha;
 
   if (depth <= 0) {
-    if (-material - LAZY_MARGIN >= beta)
+    const int balance = staticScore(-material);
+    if (balance - LAZY_MARGIN >= beta)
       node.best = int16_t(beta);
-    else if (-material + LAZY_MARGIN <= alpha)
+    else if (balance + LAZY_MARGIN <= alpha)
       node.best = int16_t(alpha);
     else
-      node.best = int16_t(-material - evaluate());
+      node.best = int16_t(staticScore(balance - evaluate()));
     if (node.best >= beta) return beta;
     if (node.best > alpha) alpha = node.best;
   } else {
@@ -93,7 +98,7 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.alpha = int16_t(alpha);
   node.beta = int16_t(beta);
   node.depth = int16_t(depth);
-  node.material = int16_t(material);
+  node.material = material;
   node.pv = pv;
 
   flipSides();
@@ -140,7 +145,7 @@ int searchVisitor(void* arg) {
   // Futility (delta pruning in quiescence): a quiet-enough move that leaves
   // the material more than a pawn below alpha is scored by its material.
   if (newDepth <= 3 && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
-    node->best = int16_t(std::max<int>(node->best, childMaterial));
+    node->best = int16_t(std::max(int(node->best), staticScore(childMaterial)));
     unmakeMove(move);
     return 0;
   }

@@ -1,15 +1,22 @@
 // Pieces of the search shared between its own files (and its tests).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
-// ---------------------------------------------------------------- hash keys
-// 8192 random bytes: 1024 little-endian lock words, then 1024 index words.
-extern unsigned char* keyBlock;
-extern uint32_t keySeed;
-constexpr uint32_t KEY_SEED = 30073;
-void fillKeyBlock(unsigned n);
-int randomInRange(int lo, int hi);
+#include "common/golimits.h"
+
+// ---------------------------------------------------------------- signals and output
+// Raised by "stop" (and any other command during a search) and by the clock;
+// polled at every counted move.
+extern std::atomic<int> abortSearch;
+// Set by a go with "infinite" or "ponder": no limit applies until "ponderhit".
+extern std::atomic<int> untimedSearch;
+
+// One line to the GUI through the injected output.
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Tells the output that the root moves are collected.
+void announceSearchStarted();
 
 // ---------------------------------------------------------------- transposition table
 struct HashEntry {
@@ -30,11 +37,18 @@ void storeHash(int alpha, int beta, int depth, int16_t score);
 // ---------------------------------------------------------------- time control
 struct SearchLimits {
   uint32_t searchStart;  // tick count at the start of the go
-  int timeBudgetMs;      // at least 1
+  int timeBudgetMs;      // from the side's clock; at least 1
+  bool clockRules;       // the iteration-end time rules apply (the side's clock, or no limit given)
+  int64_t deadlineMs;    // the search is stopped once this much time has passed
+  int depthLimit;        // the last iteration
+  uint64_t nodeLimit;    // the search is stopped when this many moves are counted
   uint64_t nodeCount;    // moves counted since the go
 };
+constexpr int64_t NO_DEADLINE = INT64_MAX;
 extern SearchLimits searchLimits;
 
-int timeBudget(const char* text, char c);  // also sets untimedSearch
+int timeBudget(const GoLimits& go, int side);
+// Sets searchLimits (all but the start and the count) and untimedSearch.
+void setSearchLimits(const GoLimits& go, int side);
 int countNode();
 uint32_t elapsedMs();  // unsigned 32-bit difference of tick counts

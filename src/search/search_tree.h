@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "common/golimits.h"
 
 // ---------------------------------------------------------------- tree search
 
@@ -24,8 +25,8 @@ struct SearchNode {
   int16_t beta;
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
-  int16_t material;  // balance from the point of view of the side that made the last move
   int16_t movePhase;
+  int32_t material;  // balance from the point of view of the side that made the last move
   Move* pv;                    // this node's line, indexed by absolute ply
   Move childPv[LINE_LENGTH];   // handed to every child as its line
 };
@@ -57,8 +58,8 @@ extern int32_t iterationDepth;
 extern int32_t selDepth;
 extern int easyMove;
 
-void collectRootMoves(SearchNode* node);
-int rootCollector(void* arg);
+// The legal root moves (only those of go's searchmoves, when it lists any).
+void collectRootMoves(const GoLimits* go);
 void sortRootMoves(int first, int last);
 int stopAfterIteration();
 int materialBalance();

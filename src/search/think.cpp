@@ -1,10 +1,11 @@
 // The think driver: iterative deepening with aspiration windows over the list
 // of legal root moves, and the bestmove report.
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
 
-#include "host/host.h"
+#include "eval/eval.h"
 #include "platform/platform.h"
 #include "search/search.h"
 #include "search/search_internal.h"
@@ -77,7 +78,7 @@ void moveToFront(int i) {
 void sendCurrMove(int i) {
   if (quietSearch) return;
   std::lock_guard<std::mutex> guard(rootLock);
-  if (!abortSearch.load()) sendToGui("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
+  if (!abortSearch.load()) report("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
 }
 
 void reportDuringSearch(int scoreBound) {
@@ -143,7 +144,7 @@ bool searchIteration() {
 }
 
 // The driver behind "go" and the tools' fixed-depth search.
-void runThink(int maxDepth) {
+void runThink(int maxDepth, const GoLimits* go) {
   ply = 0;
   position.currentMove = &position.moveStack[ROOT_RECORD];
 
@@ -157,22 +158,25 @@ void runThink(int maxDepth) {
     clearRootMove(rootMoves[0]);
     bestRoot = &rootMoves[0];
   } else {
+    static bool endgameFileNamed = false;
+    if (!endgameFileNamed && !quietSearch) {
+      // Said once, before the first search that could use the file.
+      endgameFileNamed = true;
+      const char* path = endgameFileInUse();
+      report("info string endgame tables: %s", path != nullptr ? path : "none");
+    }
     root.movePhase = PHASE_PV;
-    root.material = int16_t(-materialBalance());
+    root.material = -materialBalance();
     for (auto& row : killers)
       for (Move& slot : row) slot = sentinelMove;
-    collectRootMoves(&root);
+    collectRootMoves(go);
     setBestRoot(&rootMoves[0]);
   }
 
   abortSearch.store(0);
   searchLimits.nodeCount = 0;
-  thinking.store(1);
-  commandPending.store(0);
-  if (noSearch) {
-    thinking.store(0);
-    return;
-  }
+  announceSearchStarted();
+  if (noSearch) return;
 
   for (iterationDepth = 1;; ++iterationDepth) {
     selDepth = iterationDepth;
@@ -187,7 +191,6 @@ void runThink(int maxDepth) {
     }
     if (stopAfterIteration() || iterationDepth >= maxDepth) break;
   }
-  thinking.store(0);
 }
 
 }  // namespace
@@ -202,29 +205,26 @@ int materialBalance() {
   return balance;
 }
 
-int rootCollector(void*) {
-  Move& move = *position.currentMove;
-  makeMove(move);
-  const int s = position.side;
-  if (!isAttacked(position.xside, position.pieceList[s][0].square) && rootCount < ROOT_MOVES_CAPACITY) {
-    RootMove& entry = rootMoves[rootCount];
-    clearRootMove(entry);
-    entry.move = move;
-    ++rootCount;
+void collectRootMoves(const GoLimits* go) {
+  Move legal[MAX_LEGAL_MOVES];
+  const int count = legalMoves(legal, MAX_LEGAL_MOVES);
+  // With searchmoves only the listed moves; when none of them is legal, all.
+  bool listed[MAX_LEGAL_MOVES] = {};
+  int listedCount = 0;
+  for (int i = 0; go != nullptr && i < count; ++i) {
+    const char* text = moveToText(legal[i]);
+    for (int k = 0; k < go->searchMoveCount && !listed[i]; ++k) listed[i] = std::strcmp(text, go->searchMoves[k]) == 0;
+    if (listed[i]) ++listedCount;
   }
-  unmakeMove(move);
-  return 0;
-}
-
-void collectRootMoves(SearchNode* node) {
   std::lock_guard<std::mutex> guard(rootLock);
-  moveVisitor = rootCollector;
   rootCount = 0;
-  genPromotions(1, node);
-  genCaptures(node);
-  genQuiet(node);
-  moveVisitor = searchVisitor;
+  for (int i = 0; i < count && rootCount < ROOT_MOVES_CAPACITY; ++i) {
+    if (listedCount > 0 && !listed[i]) continue;
+    clearRootMove(rootMoves[rootCount]);
+    rootMoves[rootCount++].move = legal[i];
+  }
   if (rootCount == 0) clearRootMove(rootMoves[0]);
+  moveVisitor = searchVisitor;
 }
 
 void sortRootMoves(int first, int last) {
@@ -245,7 +245,9 @@ int stopAfterIteration() {
   const int best = rootMoves[0].score;
   if (best >= MATE_THRESHOLD || best <= -MATE_THRESHOLD) return 1;
   if (untimedSearch.load()) return 0;
-  if (elapsedMs() > uint32_t(2 * searchLimits.timeBudgetMs / 3)) return 1;
+  if (iterationDepth >= searchLimits.depthLimit) return 1;
+  if (!searchLimits.clockRules) return 0;
+  if (elapsedMs() > 2 * int64_t(searchLimits.timeBudgetMs) / 3) return 1;
   if (iterationDepth <= 2) return 0;
   int playable = 0;
   for (int i = 0; i < rootCount; ++i)
@@ -255,18 +257,22 @@ int stopAfterIteration() {
   return elapsedMs() > uint32_t(searchLimits.timeBudgetMs / 10) ? 1 : 0;
 }
 
-void think() {
-  searchLimits.timeBudgetMs = timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
+void think(const GoLimits& go) {
+  setSearchLimits(go, position.side);
   searchLimits.searchStart = tickCount();
-  runThink(MAX_PLY);
+  runThink(MAX_PLY, &go);
 }
 
 uint64_t searchToDepth(int depth) {
   untimedSearch.store(1);
   searchLimits.timeBudgetMs = 1;
+  searchLimits.clockRules = false;
+  searchLimits.deadlineMs = NO_DEADLINE;
+  searchLimits.depthLimit = MAX_PLY;
+  searchLimits.nodeLimit = UINT64_MAX;
   searchLimits.searchStart = tickCount();
   quietSearch = true;
-  runThink(depth < 1 ? 1 : (depth > MAX_PLY ? MAX_PLY : depth));
+  runThink(depth < 1 ? 1 : (depth > MAX_PLY ? MAX_PLY : depth), nullptr);
   quietSearch = false;
   untimedSearch.store(0);
   return searchLimits.nodeCount;
@@ -288,9 +294,9 @@ void reportBestMove(int stopped) {
     }
   }
   if (best[0] == '\0')
-    sendToGui("bestmove 0000");
+    report("bestmove 0000");
   else if (ponder[0] != '\0')
-    sendToGui("bestmove %s ponder %s", best, ponder);
+    report("bestmove %s ponder %s", best, ponder);
   else
-    sendToGui("bestmove %s", best);
+    report("bestmove %s", best);
 }

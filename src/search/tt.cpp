@@ -13,28 +13,38 @@ static HashEntry* entryOfPosition() {
   return &hashTable[position.indexKey % hashEntries];
 }
 
+// Mate scores count plies from the root; the table keeps them counted from
+// the node, so that an entry stays true wherever the position recurs.
+static int16_t toStored(int score) {
+  if (score > MATE_THRESHOLD) return int16_t(score + ply);
+  if (score < -MATE_THRESHOLD) return int16_t(score - ply);
+  return int16_t(score);
+}
+
+static int fromStored(int stored) {
+  if (stored > MATE_THRESHOLD) return stored - ply;
+  if (stored < -MATE_THRESHOLD) return stored + ply;
+  return stored;
+}
+
 int probeHash(int alpha, int beta, int depth, int16_t* score) {
   const HashEntry* e = entryOfPosition();
   if (e == nullptr || e->lock != position.lockKey) return 0;
   // An entry answers only for a search at most as deep as its own.
   if (depth > e->depth) return 0;
+  const int value = fromStored(e->score);
   switch (e->bound) {
     case BOUND_EXACT:
-      if (e->score > beta)
-        *score = int16_t(beta);
-      else if (e->score < alpha)
-        *score = int16_t(alpha);
-      else
-        *score = e->score;
+      *score = int16_t(std::clamp(value, alpha, beta));
       return 1;
     case BOUND_LOWER:
-      if (beta <= e->score) {
+      if (beta <= value) {
         *score = int16_t(beta);
         return 1;
       }
       return 0;
     case BOUND_UPPER:
-      if (e->score <= alpha) {
+      if (value <= alpha) {
         *score = int16_t(alpha);
         return 1;
       }
@@ -54,12 +64,12 @@ void storeHash(int alpha, int beta, int depth, int16_t score) {
   e->depth = int8_t(std::min(depth, 127));
   if (score >= beta) {
     e->bound = BOUND_LOWER;
-    e->score = int16_t(beta);
+    e->score = toStored(beta);
   } else if (score > alpha) {
     e->bound = BOUND_EXACT;
-    e->score = score;
+    e->score = toStored(score);
   } else {
     e->bound = BOUND_UPPER;
-    e->score = int16_t(alpha);
+    e->score = toStored(alpha);
   }
 }

@@ -20,7 +20,7 @@ struct SearchPlan {
   const char* during = "";
 } plan;
 
-void fakeGo() {
+void fakeGo(const GoLimits&) {
   calls.push_back(std::string("go ") + commandArgs);
   untimedSearch = plan.untimed ? 1 : 0;
   if (!plan.releasesPending) return;
@@ -74,47 +74,19 @@ class Dispatch : public testing::Test {
     output.clear();
   }
 
-  // Feeds the chunks as separate reads, then executes what is still pending.
-  void feed(const std::vector<std::string>& chunks, bool thenEndOfInput = false) {
+  // Feeds the bytes as one read, then executes what is still pending.
+  void feed(const std::string& bytes) {
     testing::internal::CaptureStdout();
-    for (const std::string& chunk : chunks) handleInputBytes(chunk.data(), chunk.size());
-    if (thenEndOfInput) handleEndOfInput();
+    handleInputBytes(bytes.data(), bytes.size());
     // The main loop's next polls (a bounded number, in case a line never clears).
     for (int poll = 0; poll < 100 && commandPending != 0; ++poll) runDispatcher();
     output += testing::internal::GetCapturedStdout();
-  }
-  void feed(const std::string& bytes, bool thenEndOfInput = false) {
-    feed(std::vector<std::string>{bytes}, thenEndOfInput);
   }
 
   std::string output;  // what the commands wrote to standard output
 };
 
 using Calls = std::vector<std::string>;
-
-TEST_F(Dispatch, LinesAreCleanedUpSplitAndMatchedAsWholeWordsIgnoringCase) {
-  // Every line end, a line split over reads, blanks and tabs, unknown words;
-  // nothing is executed after "quit".
-  feed({"ISREADY\r\n  position \t startpos   moves\te2e4  \rUci\n\rucinewgame\nregister later\n", "garb",
-        "age\r", "\nuciok\nStop\nPonderHit\nsetoption name Hash value 8\nisready\nQuit\nisready\n"});
-  EXPECT_EQ(calls, (Calls{"isready", "position startpos moves e2e4", "uci", "bestmove 1", "bestmove 0",
-                          "setoption name Hash value 8", "isready", "quit"}));
-  EXPECT_EQ(output, "readyok\nuciok\nreadyok\n");
-  EXPECT_EQ(dispatchResult, 0);
-}
-
-TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
-  feed("debug\ndebug maybe\n");
-  EXPECT_EQ(debugMode, 0);
-  debugMode = 1;
-  feed("DEBUG OFF\n");
-  EXPECT_EQ(debugMode, 0);
-  // Logging on would write a log into the working folder; the switch alone is tested here.
-  std::strcpy(commandArgs, "On");
-  applyDebugCommand();
-  EXPECT_EQ(debugMode, 1);
-  debugMode = 0;
-}
 
 // What the reader does with lines that arrive while the fake search runs, and
 // where the one bestmove comes from.
@@ -151,6 +123,27 @@ TEST_F(Dispatch, LinesDuringASearch) {
     EXPECT_EQ(commandPending, 0) << c.input;
     EXPECT_EQ(dispatchResult, c.expected.back() == "quit" ? 0 : 1) << c.input;
   }
+}
+
+int hashAfter(const char* args) {
+  std::strcpy(commandArgs, args);
+  setOptionHook();
+  return hashSizeMb;
+}
+
+TEST(Options, HashValueIsReadAndKeptInRange) {
+  hashSizeMb = 1;
+  EXPECT_EQ(hashAfter("name Hash value 64"), 64);
+  EXPECT_EQ(hashAfter("name hash value 32"), 32);  // names in any letter case
+  EXPECT_EQ(hashAfter("name Ponder value false"), 32);
+  EXPECT_EQ(hashAfter("name Hash value 32MB"), 32);
+  EXPECT_EQ(hashAfter("name Hash value abc"), 1);
+  EXPECT_EQ(hashAfter("name Hash value -5"), 1);
+  EXPECT_EQ(hashAfter("name Hash value 1024"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value 1025"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
+  EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
 }
 
 }  // namespace

@@ -21,7 +21,6 @@
 
 #include "bench/bench.h"
 #include "board/board.h"
-#include "search/search_internal.h"
 
 namespace {
 
@@ -31,7 +30,6 @@ struct PerftFrame {
   int depth;            // plies still to go, counting the move being visited
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
-  std::vector<std::string>* legalMoves = nullptr;  // collects the legal moves' text (the root only)
 };
 
 uint64_t movesMade = 0;
@@ -65,7 +63,6 @@ int perftVisitor(void* arg) {
       p.xside ^= 1;
     }
     frame.sequences += count;
-    if (frame.legalMoves != nullptr) frame.legalMoves->push_back(moveToText(m));
     if (frame.divide) std::printf("%s: %" PRIu64 "\n", moveToText(m), count);
   }
   unmakeMove(m);
@@ -82,7 +79,7 @@ void startAtRoot() {
 // anything else.
 bool readPosition(const std::string& text) {
   std::istringstream words(text);
-  std::string base, word;
+  std::string base, word, played;
   words >> base;
   if (base != "startpos" && base != "fen") {
     std::fprintf(stderr, "tavrolin-perft: a position starts with \"startpos\" or \"fen\", not \"%s\"\n",
@@ -90,24 +87,20 @@ bool readPosition(const std::string& text) {
     return false;
   }
   while (words >> word && word != "moves") base += " " + word;
-  setupPosition(base.c_str());
-  std::string played;
   for (;;) {
-    if (!positionValid()) {
-      std::fprintf(stderr, "tavrolin-perft: cannot set up \"%s\"\n", text.c_str());
+    if (const char* refusal = setupPosition((base + played).c_str())) {
+      std::fprintf(stderr, "tavrolin-perft: position rejected: %s\n", refusal);
       return false;
     }
     if (!(words >> word)) return true;
-    std::vector<std::string> legal;
     startAtRoot();
-    PerftFrame frame{1, 0, false, &legal};
-    runGenerators(frame);
-    if (std::find(legal.begin(), legal.end(), word) == legal.end()) {
+    Move legal[MAX_LEGAL_MOVES];
+    const int count = legalMoves(legal, MAX_LEGAL_MOVES);
+    if (std::none_of(legal, legal + count, [&](const Move& m) { return word == moveToText(m); })) {
       std::fprintf(stderr, "tavrolin-perft: \"%s\" is not a legal move there\n", word.c_str());
       return false;
     }
-    played += " " + word;
-    setupPosition((base + " moves" + played).c_str());
+    played += (played.empty() ? " moves " : " ") + word;
   }
 }
 
@@ -153,8 +146,6 @@ int main(int argc, char** argv) {
   }
   if (text.empty()) text = "startpos";
 
-  fillKeyBlock(8192);
-  initAttackTables();
   if (!readPosition(text)) return 2;
 
   startAtRoot();

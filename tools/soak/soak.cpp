@@ -29,8 +29,7 @@
 #include "bench/bench.h"
 #include "board/board.h"
 #include "search/search.h"
-#include "search/legal_moves.h"
-#include "support/engine_process.h"
+#include "engine_process.h"
 
 namespace {
 
@@ -67,8 +66,10 @@ struct Tally {
 // The legal moves of the side to move in the position set up last.
 std::vector<std::string> legalMoveTexts() {
   position.currentMove = &position.moveStack[ROOT_RECORD];
+  Move list[MAX_LEGAL_MOVES];
+  const int count = legalMoves(list, MAX_LEGAL_MOVES);
   std::vector<std::string> texts;
-  for (const Move& m : legalMoves()) texts.emplace_back(moveToText(m));
+  for (int i = 0; i < count; ++i) texts.emplace_back(moveToText(list[i]));
   return texts;
 }
 
@@ -338,7 +339,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tavrolin-soak: cannot read the command line\n%s", usage);
     return 2;
   }
-  prepareTables();
+
   std::mt19937 random(options.seed);
   Tally tally;
   Player players[2];

@@ -32,16 +32,9 @@ class EngineProcess {
   // matching one included, is appended to *seen when given.
   std::optional<std::string> waitFor(const std::string& prefix, int timeoutMs = 10000,
                                      std::vector<std::string>* seen = nullptr);
-  std::vector<std::string> readFor(int quietMs);
-  // Sends "position <positionText>" and "go <goText>", then waits for the info
-  // line that opens iteration depth; false on timeout.
-  bool startSearch(const std::string& positionText, const std::string& goText, int depth, int timeoutMs = 20000);  // lines until none arrives for quietMs
   void closeInput();
   std::optional<int> waitExit(int timeoutMs = 5000);  // exit code; nullopt on timeout
   const std::string& workDir() const;
-
-  // Everything read from stdout so far that has not been returned as a line.
-  const std::string& pendingOutput() const { return buffered_; }
 
  private:
   std::string workDir_;

@@ -1,4 +1,4 @@
-#include "support/engine_process.h"
+#include "engine_process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -120,12 +120,6 @@ std::optional<std::string> EngineProcess::waitFor(const std::string& prefix, int
   }
 }
 
-std::vector<std::string> EngineProcess::readFor(int quietMs) {
-  std::vector<std::string> lines;
-  while (std::optional<std::string> line = readLine(quietMs)) lines.push_back(*line);
-  return lines;
-}
-
 void EngineProcess::closeInput() {
   if (toEngine_ >= 0) close(toEngine_);
   toEngine_ = -1;
@@ -147,10 +141,3 @@ std::optional<int> EngineProcess::waitExit(int timeoutMs) {
 }
 
 const std::string& EngineProcess::workDir() const { return workDir_; }
-
-bool EngineProcess::startSearch(const std::string& positionText, const std::string& goText, int depth,
-                                int timeoutMs) {
-  sendLine("position " + positionText);
-  sendLine("go " + goText);
-  return waitFor("info depth " + std::to_string(depth) + " ", timeoutMs).has_value();
-}
