@@ -26,7 +26,7 @@ TEST(EndgameFile, OnlyTheExactTablesInARegularFileAreUsed) {
   for (const fs::path& path : refused) EXPECT_FALSE(loadEndgameFile(path.c_str())) << path;
   EXPECT_EQ(endgameTable, nullptr);
   // The generated file beside the engine is the one true table.
-  EXPECT_TRUE(loadEndgameFile(TAVROLIN_BINARY_DIR "/Endgame.bin"));
+  EXPECT_TRUE(loadEndgameFile(TAVROLIN_ENDGAME_FILE));
   forgetEndgameFile();
   fs::remove_all(folder);
 }

@@ -12,7 +12,6 @@
 #include "search/search.h"
 
 TEST(Evaluate, MirroredPositionScoresTheSame) {
-  prepareTables();
   auto scoreOf = [](const std::string& placementAndSide) {
     setupPosition(("fen " + placementAndSide + " - - 0 1").c_str());
     return evaluate();

@@ -19,9 +19,8 @@
 namespace {
 
 void freshTables(int megabytes) {
-  hashSizeMb = megabytes;
   releaseTables();
-  prepareTables();
+  prepareTables(megabytes);
 }
 
 // ---------------------------------------------------------------- brute force
@@ -149,8 +148,10 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0},
   };
   for (const auto& c : cases) {
-    untimedSearch = 1 - c.untimed;
-    EXPECT_EQ(timeBudget(c.text, c.side), c.budget) << c.text;
+    const GoLimits go = parseGoLimits(c.text);
+    const int side = c.side == 'w' ? WHITE : BLACK;
+    EXPECT_EQ(timeBudget(go, side), c.budget) << c.text;
+    setSearchLimits(go, side);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
   }
   untimedSearch = 0;
@@ -158,8 +159,10 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
 
 // A search that started elapsedMs ago with the given budget.
 static void started(int elapsedMs, int budgetMs) {
+  setSearchLimits(parseGoLimits(""), WHITE);
   searchLimits.searchStart = tickCount() - uint32_t(elapsedMs);
   searchLimits.timeBudgetMs = budgetMs;
+  searchLimits.deadlineMs = budgetMs;
   searchLimits.nodeCount = 0;
   abortSearch = 0;
 }
@@ -206,8 +209,8 @@ TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
     rootMoves[1].score = c.second;
     iterationDepth = c.depth;
     easyMove = c.easy;
-    untimedSearch = c.untimed;
     started(c.elapsed, 30000);
+    untimedSearch = c.untimed;
     EXPECT_EQ(stopAfterIteration(), c.stop) << c.best << " " << c.second << " depth " << c.depth << " easy "
                                             << c.easy << " after " << c.elapsed << " ms";
   }

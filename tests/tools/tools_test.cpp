@@ -150,7 +150,6 @@ TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
 // engine's own lookup and its folding: every index reads the entry of its
 // position.
 TEST(EndgameFile, TheFileBesideTheEngineHoldsEverySolvedEntry) {
-  prepareTables();
   const auto path = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
   ASSERT_TRUE(loadEndgameFile(path.c_str())) << "build the endgame_file target first";
   for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
