@@ -59,7 +59,19 @@ bool startRaisedThread(void (*routine)()) {
 
 void sleepMs(unsigned milliseconds) { Sleep(milliseconds); }
 
-uint32_t tickCount() { return static_cast<uint32_t>(GetTickCount()); }
+uint32_t tickCount() {
+  // The performance counter, not GetTickCount: that one moves in steps of 10
+  // to 16 ms, which would overshoot a budget of a few milliseconds.
+  static const long long frequency = [] {
+    LARGE_INTEGER perSecond{};
+    QueryPerformanceFrequency(&perSecond);
+    return perSecond.QuadPart;
+  }();
+  LARGE_INTEGER now{};
+  QueryPerformanceCounter(&now);
+  const long long ms = now.QuadPart / frequency * 1000 + now.QuadPart % frequency * 1000 / frequency;
+  return static_cast<uint32_t>(ms);
+}
 
 std::tm localTime(std::time_t when) {
   std::tm parts{};
