@@ -10,9 +10,8 @@
 
 #include "bench/bench_positions.h"
 #include "board/board.h"
-#include "eval/endgame_internal.h"
+#include "eval/endgame_file.h"
 #include "search/search.h"
-#include "search/search_tree.h"
 
 namespace {
 
@@ -21,8 +20,7 @@ constexpr int BENCH_HASH_MB = 16;
 }  // namespace
 
 void runBench(int depth) {
-  forgetEndgameFile();
-  endgameLoadPending = false;
+  ignoreEndgameFile();
 
   uint64_t totalNodes = 0;
   const auto start = std::chrono::steady_clock::now();
@@ -33,8 +31,7 @@ void runBench(int depth) {
     setupPosition(text);
     const uint64_t nodeTotal = searchToDepth(depth);
     totalNodes += nodeTotal;
-    const char* best = moveToText(bestRoot->pv[0]);
-    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, best[0] ? best : "0000", text);
+    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, bestMoveText(), text);
   }
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   const uint64_t nps = ms > 0 ? totalNodes * 1000 / uint64_t(ms) : 0;

@@ -28,3 +28,5 @@ void ponderHit();   // the go's limits apply from now on
 // For tools: runs the think driver on the current position to a fixed
 // iteration depth without a clock and without output; returns the node count.
 uint64_t searchToDepth(int depth);
+// The best move of the last search as text, "0000" when it has none.
+const char* bestMoveText();

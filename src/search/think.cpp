@@ -278,6 +278,11 @@ uint64_t searchToDepth(int depth) {
   return searchLimits.nodeCount;
 }
 
+const char* bestMoveText() {
+  const char* text = moveToText(bestRoot->pv[0]);
+  return text[0] != '\0' ? text : "0000";
+}
+
 void reportBestMove(int stopped) {
   if (!stopped && !noSearch) reportInfo(0);
   char best[8] = "";
