@@ -1,6 +1,7 @@
 // The think driver: iterative deepening with aspiration windows over the list
 // of legal root moves, and the bestmove report.
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
@@ -53,6 +54,8 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.beta = int16_t(beta);
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
+  // Every move made below the root has been taken back exactly.
+  assert(positionConsistent());
   std::lock_guard<std::mutex> guard(rootLock);
   std::memcpy(rootMoves[i].pv, rootLine, sizeof rootLine);
   if (abortSearch.load()) return false;
@@ -228,17 +231,9 @@ void collectRootMoves(const GoLimits* go) {
 }
 
 void sortRootMoves(int first, int last) {
-  int lastSwap;
-  do {
-    lastSwap = 0;
-    for (int j = first; j < last; ++j) {
-      if (rootMoves[j + 1].score > rootMoves[j].score) {
-        std::swap(rootMoves[j], rootMoves[j + 1]);
-        lastSwap = j;
-      }
-    }
-    last = lastSwap;
-  } while (lastSwap != 0);
+  // Best score first; moves of equal score keep their order.
+  std::stable_sort(rootMoves + first, rootMoves + last + 1,
+                   [](const RootMove& a, const RootMove& b) { return a.score > b.score; });
 }
 
 int stopAfterIteration() {

@@ -9,7 +9,6 @@
 
 #include "board/board.h"
 #include "eval/eval.h"
-#include "search/search.h"
 
 TEST(Evaluate, MirroredPositionScoresTheSame) {
   auto scoreOf = [](const std::string& placementAndSide) {
