@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "bench/bench.h"
+#include "common/common.h"
 #include "host/host.h"
 #include "search/search.h"
 

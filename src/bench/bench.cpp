@@ -2,11 +2,9 @@
 // depend on whether "Endgame.bin" lies beside the program.
 #include "bench/bench.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 
 #include "bench/bench_positions.h"
 #include "board/board.h"
@@ -38,14 +36,4 @@ void runBench(int depth) {
   std::printf("bench %" PRIu64 " nodes %" PRIu64 " nps %lld ms\n", totalNodes, nps, static_cast<long long>(ms));
   std::fflush(stdout);
   releaseTables();
-}
-
-bool readNumberArgument(const char* text, long lowest, long highest, long& number) {
-  if (text == nullptr || *text < '0' || *text > '9') return false;
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(text, &end, 10);
-  if (errno != 0 || *end != 0 || value < lowest || value > highest) return false;
-  number = value;
-  return true;
 }

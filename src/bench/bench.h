@@ -9,7 +9,3 @@ constexpr int BENCH_MAX_DEPTH = 62;
 // Searches every bench position to depth, printing one line a position and
 // then "bench NODES nodes NPS nps MS ms" on standard output.
 void runBench(int depth);
-
-// Reads a whole decimal number from lowest to highest out of text (nothing
-// else, not even spaces); false when text is anything else.
-bool readNumberArgument(const char* text, long lowest, long highest, long& number);

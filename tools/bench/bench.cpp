@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bench/bench.h"
+#include "common/common.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 // ("startpos moves e2e4", "fen <FEN> moves ..."); the start position when
 // absent. --divide (anywhere on the line) first prints each root move's count
 // in generation order. The speed goes to standard error. Unlike the engine,
-// which follows a GUI as far as it can, the tool refuses a position that it
-// cannot read exactly, moves included.
+// which passes over a move word it cannot read, the tool refuses a position
+// unless it reads every word of it.
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench.h"
 #include "board/board.h"
+#include "common/common.h"
 
 namespace {
 

@@ -26,8 +26,8 @@
 #include <tuple>
 #include <vector>
 
-#include "bench/bench.h"
 #include "board/board.h"
+#include "common/common.h"
 #include "search/search.h"
 #include "engine_process.h"
 
