@@ -18,6 +18,7 @@ char commandArgs[COMMAND_BUFFER_SIZE];
 EngineHooks engineHooks{};
 std::atomic<unsigned> handOverCount{0};
 std::atomic<bool> answerOwed{false};
+std::atomic<bool> goWaitsForStop{false};
 
 namespace {
 
@@ -60,6 +61,8 @@ void answerGo(int stopped) {
   if (answerOwed.exchange(false)) engineHooks.bestMoveHook(stopped);
 }
 
+bool answerWaitsForCommand() { return untimedSearch != 0 || goWaitsForStop; }
+
 bool commandIs(const char* word) { return sameWordIgnoringCase(commandWord, word); }
 
 void applyDebugCommand() {
@@ -75,15 +78,17 @@ int dispatchCommand() {
     applyDebugCommand();
   } else if (commandIs("go")) {
     const unsigned handedOverBefore = handOverCount;
+    const GoLimits go = parseGoLimits(commandArgs);
     answerOwed = true;
-    engineHooks.goHook();
+    goWaitsForStop = go.infinite;
+    engineHooks.goHook(go);
     bool reportBestMove = false;
     {
       // Settled under the hand-over lock: a "ponderhit" or "stop" that
       // arrives now is either served as during the search or executed later.
       std::lock_guard<std::mutex> guard(handOverLock);
       thinking = 0;
-      reportBestMove = untimedSearch == 0;
+      reportBestMove = !answerWaitsForCommand();
       // The go line itself is done; a line handed over during the search
       // stays pending and is executed at the next poll.
       if (handOverCount == handedOverBefore) commandPending = 0;
@@ -95,7 +100,7 @@ int dispatchCommand() {
     engineHooks.isReadyHook();
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
-    answerGo(0);
+    if (!goWaitsForStop) answerGo(0);
   } else if (commandIs("position")) {
     engineHooks.positionHook(commandArgs);
   } else if (commandIs("quit")) {

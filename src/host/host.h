@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "common/golimits.h"
+
 constexpr int COMMAND_BUFFER_SIZE = 16384;
 
 // Shared between the input thread and the main thread.
@@ -28,7 +30,7 @@ struct EngineHooks {
   void (*isReadyHook)();
   void (*positionHook)(const char* args);
   void (*setOptionHook)();
-  void (*goHook)();
+  void (*goHook)(const GoLimits& go);
   void (*bestMoveHook)(int stopped);
   void (*quitHook)();
 };

@@ -26,6 +26,11 @@ extern std::mutex handOverLock;
 // nothing otherwise, so a late "stop" or "ponderhit" cannot add a second one.
 extern std::atomic<bool> answerOwed;
 void answerGo(int stopped);
+// Set by a "go infinite": its bestmove comes only after "stop", even when the
+// search has ended by itself.
+extern std::atomic<bool> goWaitsForStop;
+// Whether the running or last search is answered only on "stop" or "ponderhit".
+bool answerWaitsForCommand();
 
 // Whether commandWord is word, as a whole word ignoring letter case.
 bool commandIs(const char* word);

@@ -69,8 +69,9 @@ void handOver(const char* line, bool received) {
   } else if (commandIs("stop")) {
     abortSearch = 1;
     // A timed search gets its one bestmove line from the dispatcher when it
-    // has returned; an untimed one gets none there, so it is reported here.
-    if (untimedSearch != 0) answerGo(1);
+    // has returned; an untimed or infinite one gets none there, so it is
+    // reported here.
+    if (answerWaitsForCommand()) answerGo(1);
   } else {
     abortSearch = 1;
     ++handOverCount;

@@ -3,8 +3,10 @@
 
 #include <cstdint>
 
+#include "common/golimits.h"
+
 // Hooks of the UCI host.
-void think();                        // "go"
+void think(const GoLimits& go);      // "go"
 void reportBestMove(int stopped);    // after "go", "ponderhit", "stop"
 void prepareTables();                // "isready"
 void releaseTables();                // "quit"

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "common/golimits.h"
+
 // ---------------------------------------------------------------- hash keys
 // 8192 random bytes: 1024 little-endian lock words, then 1024 index words.
 extern unsigned char* keyBlock;
@@ -30,11 +32,18 @@ void storeHash(int alpha, int beta, int depth, int16_t score);
 // ---------------------------------------------------------------- time control
 struct SearchLimits {
   uint32_t searchStart;  // tick count at the start of the go
-  int timeBudgetMs;      // at least 1
+  int timeBudgetMs;      // from the side's clock; at least 1
+  bool clockRules;       // the iteration-end time rules apply (the side's clock, or no limit given)
+  int64_t deadlineMs;    // the search is stopped once this much time has passed
+  int depthLimit;        // the last iteration
+  uint64_t nodeLimit;    // the search is stopped when this many moves are counted
   uint64_t nodeCount;    // moves counted since the go
 };
+constexpr int64_t NO_DEADLINE = INT64_MAX;
 extern SearchLimits searchLimits;
 
-int timeBudget(const char* text, char c);  // also sets untimedSearch
+int timeBudget(const GoLimits& go, int side);
+// Sets searchLimits (all but the start and the count) and untimedSearch.
+void setSearchLimits(const GoLimits& go, int side);
 int countNode();
 uint32_t elapsedMs();  // unsigned 32-bit difference of tick counts

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "common/golimits.h"
 
 // ---------------------------------------------------------------- tree search
 
@@ -57,7 +58,8 @@ extern int32_t iterationDepth;
 extern int32_t selDepth;
 extern int easyMove;
 
-void collectRootMoves();
+// The legal root moves (only those of go's searchmoves, when it lists any).
+void collectRootMoves(const GoLimits* go);
 void sortRootMoves(int first, int last);
 int stopAfterIteration();
 int materialBalance();

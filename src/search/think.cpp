@@ -145,7 +145,7 @@ bool searchIteration() {
 }
 
 // The driver behind "go" and the tools' fixed-depth search.
-void runThink(int maxDepth) {
+void runThink(int maxDepth, const GoLimits* go) {
   ply = 0;
   position.currentMove = &position.moveStack[ROOT_RECORD];
 
@@ -170,7 +170,7 @@ void runThink(int maxDepth) {
     root.material = -materialBalance();
     for (auto& row : killers)
       for (Move& slot : row) slot = sentinelMove;
-    collectRootMoves();
+    collectRootMoves(go);
     setBestRoot(&rootMoves[0]);
   }
 
@@ -211,14 +211,23 @@ int materialBalance() {
   return balance;
 }
 
-void collectRootMoves() {
+void collectRootMoves(const GoLimits* go) {
   Move legal[MAX_LEGAL_MOVES];
   const int count = legalMoves(legal, MAX_LEGAL_MOVES);
+  // With searchmoves only the listed moves; when none of them is legal, all.
+  bool listed[MAX_LEGAL_MOVES] = {};
+  int listedCount = 0;
+  for (int i = 0; go != nullptr && i < count; ++i) {
+    const char* text = moveToText(legal[i]);
+    for (int k = 0; k < go->searchMoveCount && !listed[i]; ++k) listed[i] = std::strcmp(text, go->searchMoves[k]) == 0;
+    if (listed[i]) ++listedCount;
+  }
   std::lock_guard<std::mutex> guard(rootLock);
-  rootCount = std::min(count, ROOT_MOVES_CAPACITY);
-  for (int i = 0; i < rootCount; ++i) {
-    clearRootMove(rootMoves[i]);
-    rootMoves[i].move = legal[i];
+  rootCount = 0;
+  for (int i = 0; i < count && rootCount < ROOT_MOVES_CAPACITY; ++i) {
+    if (listedCount > 0 && !listed[i]) continue;
+    clearRootMove(rootMoves[rootCount]);
+    rootMoves[rootCount++].move = legal[i];
   }
   if (rootCount == 0) clearRootMove(rootMoves[0]);
   moveVisitor = searchVisitor;
@@ -242,6 +251,8 @@ int stopAfterIteration() {
   const int best = rootMoves[0].score;
   if (best >= MATE_THRESHOLD || best <= -MATE_THRESHOLD) return 1;
   if (untimedSearch.load()) return 0;
+  if (iterationDepth >= searchLimits.depthLimit) return 1;
+  if (!searchLimits.clockRules) return 0;
   if (elapsedMs() > 2 * int64_t(searchLimits.timeBudgetMs) / 3) return 1;
   if (iterationDepth <= 2) return 0;
   int playable = 0;
@@ -252,18 +263,22 @@ int stopAfterIteration() {
   return elapsedMs() > uint32_t(searchLimits.timeBudgetMs / 10) ? 1 : 0;
 }
 
-void think() {
-  searchLimits.timeBudgetMs = timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
+void think(const GoLimits& go) {
+  setSearchLimits(go, position.side);
   searchLimits.searchStart = tickCount();
-  runThink(MAX_PLY);
+  runThink(MAX_PLY, &go);
 }
 
 uint64_t searchToDepth(int depth) {
   untimedSearch.store(1);
   searchLimits.timeBudgetMs = 1;
+  searchLimits.clockRules = false;
+  searchLimits.deadlineMs = NO_DEADLINE;
+  searchLimits.depthLimit = MAX_PLY;
+  searchLimits.nodeLimit = UINT64_MAX;
   searchLimits.searchStart = tickCount();
   quietSearch = true;
-  runThink(depth < 1 ? 1 : (depth > MAX_PLY ? MAX_PLY : depth));
+  runThink(depth < 1 ? 1 : (depth > MAX_PLY ? MAX_PLY : depth), nullptr);
   quietSearch = false;
   untimedSearch.store(0);
   return searchLimits.nodeCount;

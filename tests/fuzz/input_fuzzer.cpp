@@ -49,10 +49,10 @@ void fuzzIsReady() {
   prepareTables();
 }
 
-void fuzzGo() {
-  // The go text is read as for a timed search (budget, untimed flag), then a
-  // fixed-depth search replaces the timed one.
-  timeBudget(commandArgs, position.side == WHITE ? 'w' : 'b');
+void fuzzGo(const GoLimits& go) {
+  // The go words are read as for a real search (limits, untimed flag), then a
+  // fixed-depth search replaces the real one.
+  setSearchLimits(go, position.side);
   const int untimed = untimedSearch;
   searchDeadline = (SteadyClock::now() + SEARCH_LIMIT).time_since_epoch().count();
   searchToDepth(FUZZ_SEARCH_DEPTH);

@@ -20,7 +20,7 @@ struct SearchPlan {
   const char* during = "";
 } plan;
 
-void fakeGo() {
+void fakeGo(const GoLimits&) {
   calls.push_back(std::string("go ") + commandArgs);
   untimedSearch = plan.untimed ? 1 : 0;
   if (!plan.releasesPending) return;

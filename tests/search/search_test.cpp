@@ -149,8 +149,10 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0},
   };
   for (const auto& c : cases) {
+    const GoLimits go = parseGoLimits(c.text);
     untimedSearch = 1 - c.untimed;
-    EXPECT_EQ(timeBudget(c.text, c.side), c.budget) << c.text;
+    EXPECT_EQ(timeBudget(go, c.side == 'w' ? 0 : 1), c.budget) << c.text;
+    setSearchLimits(go, c.side == 'w' ? 0 : 1);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
   }
   untimedSearch = 0;
@@ -158,8 +160,10 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
 
 // A search that started elapsedMs ago with the given budget.
 static void started(int elapsedMs, int budgetMs) {
+  setSearchLimits(parseGoLimits(""), 0);
   searchLimits.searchStart = tickCount() - uint32_t(elapsedMs);
   searchLimits.timeBudgetMs = budgetMs;
+  searchLimits.deadlineMs = budgetMs;
   searchLimits.nodeCount = 0;
   abortSearch = 0;
 }
@@ -206,8 +210,8 @@ TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
     rootMoves[1].score = c.second;
     iterationDepth = c.depth;
     easyMove = c.easy;
-    untimedSearch = c.untimed;
     started(c.elapsed, 30000);
+    untimedSearch = c.untimed;
     EXPECT_EQ(stopAfterIteration(), c.stop) << c.best << " " << c.second << " depth " << c.depth << " easy "
                                             << c.easy << " after " << c.elapsed << " ms";
   }
