@@ -189,20 +189,21 @@ TEST(CountNode, ChecksTheClockEvery4096CountsUnlessUntimed) {
 // After each iteration: a mate ends the search; an untimed search goes on;
 // two thirds of the budget spent end it; from the third iteration on so does a
 // single move that does not lose by force, and an easy move after a tenth of
-// the budget. The margins around each limit are a second wide.
+// the budget. The budget is 300 s; the margins around each limit are over a
+// second wide.
 TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
   const struct {
     int best, second, depth, easy, untimed, elapsed, stop;
   } cases[] = {
       {MATE_SCORE - 5, 0, 1, 0, 1, 0, 1},
       {-MATE_SCORE + 6, 0, 1, 0, 0, 0, 1},
-      {0, 0, 9, 1, 1, 100000, 0},
-      {0, 0, 1, 0, 0, 21000, 1},
-      {0, -MATE_SCORE + 8, 2, 0, 0, 19000, 0},
+      {0, 0, 9, 1, 1, 1000000, 0},
+      {0, 0, 1, 0, 0, 210000, 1},
+      {0, -MATE_SCORE + 8, 2, 0, 0, 190000, 0},
       {0, -MATE_SCORE + 8, 3, 0, 0, 0, 1},
-      {0, -50, 3, 0, 0, 19000, 0},
-      {0, -50, 3, 1, 0, 4000, 1},
-      {0, -50, 3, 1, 0, 2000, 0},
+      {0, -50, 3, 0, 0, 190000, 0},
+      {0, -50, 3, 1, 0, 31500, 1},
+      {0, -50, 3, 1, 0, 28600, 0},
   };
   rootCount = 2;
   for (const auto& c : cases) {
@@ -210,7 +211,7 @@ TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
     rootMoves[1].score = c.second;
     iterationDepth = c.depth;
     easyMove = c.easy;
-    started(c.elapsed, 30000);
+    started(c.elapsed, 300000);
     untimedSearch = c.untimed;
     EXPECT_EQ(stopAfterIteration(), c.stop) << c.best << " " << c.second << " depth " << c.depth << " easy "
                                             << c.easy << " after " << c.elapsed << " ms";
