@@ -132,13 +132,11 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
     int budget, untimed;
   } cases[] = {
       {"wtime 300000 btime 300000", 'w', 9900, 0},
-      {"wtime 300000 winc 2000", 'w', 16750, 0},
       {"btime 60000 movestogo 1", 'b', 57000, 0},
       // Only the side to move's numbers count.
       {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0},
       // Too little or no time: one millisecond.
       {"wtime 2500", 'w', 1, 0},
-      {"depth 8", 'w', 1, 0},
       // Infinite and ponder are untimed; keys are matched with their letter case.
       {"infinite", 'w', 1, 1},
       {"ponder wtime 300000 btime 300000", 'w', 9900, 1},

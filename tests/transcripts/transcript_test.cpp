@@ -73,12 +73,13 @@ std::vector<Case> loadAll() {
   const std::vector<std::string> ops = {">>", ">", "<", "=", "!<", "?", "sleep", "quiet", "close", "exit", "file"};
   std::vector<Case> cases;
   for (const auto& path : files) {
+    const size_t firstCase = cases.size();
     std::vector<std::pair<size_t, int>> repeats;  // open repeat blocks: first step, count
     std::ifstream in(path);
     std::string text;
     for (int number = 1; std::getline(in, text); ++number) {
       if (text.find_first_not_of(" \t\r") == std::string::npos || startsWith(text, "//")) continue;
-      if (startsWith(text, "# ") || cases.empty()) {
+      if (startsWith(text, "# ") || cases.size() == firstCase) {
         // "# Stop during a search, twice" names the case file_StopDuringASearchTwice.
         std::string name = path.stem().string() + "_";
         for (size_t i = 2, upper = 1; i < text.size(); ++i) {
