@@ -104,17 +104,15 @@ struct Position {
 extern Position position;  // the one position of the engine
 extern int ply;            // distance of the searched node from the root
 
-// The Zobrist words; they point into the key block that the search's table
-// set-up fills. Index: square | side << 3 | type << 7.
-extern const uint32_t* lockKeys;
-extern const uint32_t* indexKeys;
+// The random words of the two position keys. Index: square | side << 3 | type << 7.
+extern const uint32_t* const lockKeys;
+extern const uint32_t* const indexKeys;
 constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
 
 // ---------------------------------------------------------------- routines
 
 void rebuildPieceLists();
 
-void initAttackTables();
 void makeMove(Move& m);
 void unmakeMove(Move& m);
 int isAttacked(int by, int sq);
@@ -152,11 +150,13 @@ const char* moveToText(const Move& m);
 // not a move (nothing is written then).
 bool decodeMoveText(const char* token, Move& m);
 
-// The position command: the text after the word "position". A position or
-// game move that cannot be played is refused with one info string line.
-void setupPosition(const char* args);
+// The position command: the text after the word "position". Returns null
+// when the position stands, or why it was refused (then there is no
+// position until the next command).
+const char* setupPosition(const char* args);
 // Plays one game move given as text; a token that is no move is ignored.
-void applyMoveText(const char* token);
+// Returns why an illegal move was refused, or null.
+const char* applyMoveText(const char* token);
 // False after a position command that was rejected: there is no position then.
 bool positionValid();
 

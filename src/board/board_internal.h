@@ -3,10 +3,12 @@
 
 #include "board/board.h"
 
-// Attack tables, indexed by PieceType and the square difference + 119.
+// Attack tables, indexed by PieceType and the square difference + 119; built
+// by initAttackTables before main runs.
 constexpr int DIFF_OFFSET = 119;
 extern int rayStep[7][2 * DIFF_OFFSET + 1];
 extern int stepTable[7][2 * DIFF_OFFSET + 1];
+void initAttackTables();
 
 // The PieceType of a lower-case letter of " kqrbnp" (k, q, r, b, n, p), else NONE.
 inline int pieceOfLetter(char c) {

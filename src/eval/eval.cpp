@@ -49,6 +49,9 @@ void initEvalTables() {
   attackWeight[PAWN][PAWN] = 1;
 }
 
+// Built before main runs, so that the weights are ready wherever the evaluation is used.
+[[maybe_unused]] const bool evalTablesBuilt = (initEvalTables(), true);
+
 namespace {
 
 // What one square adds for a man of side s and type looking that reaches it:

@@ -65,15 +65,16 @@ void handOver(const char* line, bool received) {
   } else if (commandIs("isready")) {
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
-    untimedSearch = 0;
+    engineHooks.ponderhitHook();
+    answerOnCommand = goWaitsForStop.load();
   } else if (commandIs("stop")) {
-    abortSearch = 1;
+    engineHooks.stopHook();
     // A timed search gets its one bestmove line from the dispatcher when it
     // has returned; an untimed or infinite one gets none there, so it is
     // reported here.
-    if (answerWaitsForCommand()) answerGo(1);
+    if (answerOnCommand) answerGo(1);
   } else {
-    abortSearch = 1;
+    engineHooks.stopHook();
     ++handOverCount;
     commandPending = 1;
     wakePoll();

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "eval/eval.h"
-#include "host/host.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
 

@@ -17,11 +17,8 @@
 
 namespace {
 
-// The key block and attack tables exist before any position is set up.
 class BoardTest : public ::testing::Test {
  protected:
-  void SetUp() override { prepareTables(); }
-
   static void setUp(const char* args) {
     setupPosition(args);
     ASSERT_TRUE(positionValid()) << args;

@@ -8,7 +8,9 @@
 #include <fstream>
 #include <string>
 
-#include "eval/endgame_internal.h"
+#include "board/board.h"
+#include "eval/endgame_file.h"
+#include "eval/eval.h"
 
 namespace fs = std::filesystem;
 
@@ -24,9 +26,10 @@ TEST(EndgameFile, OnlyTheExactTablesInARegularFileAreUsed) {
   const fs::path refused[] = {folder / "pipe", folder, folder / "missing", sized("short", ENDGAME_FILE_SIZE - 1),
                               sized("huge", std::uintmax_t(600) << 20), sized("other", ENDGAME_FILE_SIZE)};
   for (const fs::path& path : refused) EXPECT_FALSE(loadEndgameFile(path.c_str())) << path;
-  EXPECT_EQ(endgameTable, nullptr);
+  EXPECT_EQ(endgameEntry(0, QUEEN), ENDGAME_NO_ANSWER);
   // The generated file beside the engine is the one true table.
-  EXPECT_TRUE(loadEndgameFile((fs::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin").c_str()));
+  EXPECT_TRUE(loadEndgameFile(TAVROLIN_ENDGAME_FILE));
+  EXPECT_EQ(endgameEntry(0, QUEEN), ENTRY_IMPOSSIBLE);  // both kings on a1
   forgetEndgameFile();
   fs::remove_all(folder);
 }

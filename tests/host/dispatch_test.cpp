@@ -16,32 +16,32 @@ int dispatchCount = 0;
 
 // How the fake search behaves, and the bytes it receives while it runs.
 struct SearchPlan {
-  bool untimed = false, releasesPending = true, endOfInput = false;
+  bool releasesPending = true, endOfInput = false;
   const char* during = "";
 } plan;
+int searchAborted = 0;  // set through the stop hook
 
 void fakeGo(const GoLimits&) {
   calls.push_back(std::string("go ") + commandArgs);
-  untimedSearch = plan.untimed ? 1 : 0;
   if (!plan.releasesPending) return;
-  abortSearch = 0;
-  thinking = 1;
-  commandPending = 0;
+  searchAborted = 0;
+  searchStarted();
   handleInputBytes(plan.during, std::strlen(plan.during));
   if (plan.endOfInput) handleEndOfInput();
-  calls.push_back(abortSearch ? "search aborted" : "search ended");
-  thinking = 0;
+  calls.push_back(searchAborted ? "search aborted" : "search ended");
 }
 
 EngineHooks fakeHooks() {
   EngineHooks hooks{};
   hooks.uciHook = [] { calls.push_back("uci"); };
-  hooks.isReadyHook = [] { calls.push_back("isready"); };
+  hooks.isReadyHook = [](int) { calls.push_back("isready"); };
   hooks.positionHook = [](const char* args) { calls.push_back(std::string("position ") + args); };
   hooks.setOptionHook = [] { calls.push_back(std::string("setoption ") + commandArgs); };
   hooks.goHook = fakeGo;
   hooks.bestMoveHook = [](int stopped) { calls.push_back("bestmove " + std::to_string(stopped)); };
   hooks.quitHook = [] { calls.push_back("quit"); };
+  hooks.stopHook = [] { searchAborted = 1; };
+  hooks.ponderhitHook = [] {};
   return hooks;
 }
 
@@ -65,8 +65,7 @@ class Dispatch : public testing::Test {
     plan = SearchPlan{};
     commandPending = 0;
     thinking = 0;
-    abortSearch = 0;
-    untimedSearch = 0;
+    searchAborted = 0;
     debugMode = 0;
     resetInputReader();
     engineHooks = fakeHooks();
@@ -99,20 +98,20 @@ TEST_F(Dispatch, LinesDuringASearch) {
   };
   const Case cases[] = {
       // Served by the reader without the engine's set-up; stop aborts, the dispatcher reports.
-      {{false, true, false, "isready\ndebug off\nponderhit\nstop\n"}, "go wtime 1000\n",
+      {{true, false, "isready\ndebug off\nponderhit\nstop\n"}, "go wtime 1000\n",
        {"go wtime 1000", "search aborted", "bestmove 0"}, "readyok\n"},
       // An untimed search gets its bestmove from the reader at "stop".
-      {{true, true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
+      {{true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
       // After ponderhit the search is timed: it ends and the dispatcher reports.
-      {{true, true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
+      {{true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
       // Any other line stops the search and runs after its bestmove.
-      {{false, true, false, "position startpos\n"}, "go depth 5\n",
+      {{true, false, "position startpos\n"}, "go depth 5\n",
        {"go depth 5", "search aborted", "bestmove 0", "position startpos"}, ""},
-      {{false, true, false, "quit\n"}, "go movetime 100\n",
+      {{true, false, "quit\n"}, "go movetime 100\n",
        {"go movetime 100", "search aborted", "bestmove 0", "quit"}, ""},
-      {{false, true, true, ""}, "go wtime 5000\n", {"go wtime 5000", "search aborted", "bestmove 0", "quit"}, ""},
+      {{true, true, ""}, "go wtime 5000\n", {"go wtime 5000", "search aborted", "bestmove 0", "quit"}, ""},
       // A go that keeps its line pending still runs once.
-      {{false, false, false, ""}, "go\nisready\n", {"go ", "bestmove 0", "isready"}, "readyok\n"},
+      {{false, false, ""}, "go\nisready\n", {"go ", "bestmove 0", "isready"}, "readyok\n"},
   };
   for (const Case& c : cases) {
     SetUp();

@@ -15,8 +15,6 @@ inline std::vector<Move> legalMoves() {
 
 // The texts of the legal moves after "position <positionText>".
 inline std::vector<std::string> legalMoveTexts(const std::string& positionText) {
-  static const bool tablesReady = (prepareTables(), true);
-  (void)tablesReady;
   setupPosition(positionText.c_str());
   position.currentMove = &position.moveStack[ROOT_RECORD];
   std::vector<std::string> texts;

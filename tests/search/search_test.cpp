@@ -19,9 +19,8 @@
 namespace {
 
 void freshTables(int megabytes) {
-  hashSizeMb = megabytes;
   releaseTables();
-  prepareTables();
+  prepareTables(megabytes);
 }
 
 // ---------------------------------------------------------------- brute force
@@ -149,8 +148,9 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
   for (const auto& c : cases) {
     const GoLimits go = parseGoLimits(c.text);
     untimedSearch = 1 - c.untimed;
-    EXPECT_EQ(timeBudget(go, c.side == 'w' ? 0 : 1), c.budget) << c.text;
-    setSearchLimits(go, c.side == 'w' ? 0 : 1);
+    const int side = c.side == 'w' ? WHITE : BLACK;
+    EXPECT_EQ(timeBudget(go, side), c.budget) << c.text;
+    setSearchLimits(go, side);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
   }
   untimedSearch = 0;
@@ -158,7 +158,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
 
 // A search that started elapsedMs ago with the given budget.
 static void started(int elapsedMs, int budgetMs) {
-  setSearchLimits(parseGoLimits(""), 0);
+  setSearchLimits(parseGoLimits(""), WHITE);
   searchLimits.searchStart = tickCount() - uint32_t(elapsedMs);
   searchLimits.timeBudgetMs = budgetMs;
   searchLimits.deadlineMs = budgetMs;

@@ -11,7 +11,6 @@
 #include <string>
 #include <utility>
 
-#include "eval/endgame_internal.h"
 #include "eval/eval.h"
 #include "search/search.h"
 #include "egtb.h"
@@ -59,7 +58,7 @@ bool manHits(int man, int m, int target, int ak) {
 }
 
 uint8_t entryAt(const std::vector<uint8_t>& table, int ak, int dk, int m, int b) {
-  return table[tableIndex(toCode(ak), toCode(dk), toCode(m), b)];
+  return table[endgameIndex(toCode(ak), toCode(dk), toCode(m), b)];
 }
 
 // The value an entry must hold, worked out from the entries after each move.
@@ -129,9 +128,9 @@ const char* nameOf(int man) { return man == EGTB_QUEEN ? "queen" : man == EGTB_R
 TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
   for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
     const std::vector<uint8_t>& table = tableOf(man);
-    ASSERT_EQ(table.size(), size_t(EGTB_TABLE_SIZE));
+    ASSERT_EQ(table.size(), size_t(ENDGAME_TABLE_SIZE));
     int wrong = 0;
-    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+    for (int index = 0; index < ENDGAME_TABLE_SIZE; ++index) {
       uint8_t expected = expectedEntry(man, index);
       if (table[index] != expected && ++wrong <= 5) {
         ADD_FAILURE() << nameOf(man) << " entry " << index << " is " << int(table[index]) << ", its moves give "
@@ -146,12 +145,11 @@ TEST(EndgameGenerator, EveryEntryFollowsFromItsMoves) {
 // engine's own lookup and its folding: every index reads the entry of its
 // position.
 TEST(EndgameFile, TheFileBesideTheEngineHoldsEverySolvedEntry) {
-  prepareTables();
   const auto path = std::filesystem::path(TAVROLIN_BINARY).parent_path() / "Endgame.bin";
   ASSERT_TRUE(loadEndgameFile(path.c_str())) << "build the endgame_file target first";
   for (int man : {EGTB_QUEEN, EGTB_ROOK, EGTB_PAWN}) {
     int wrong = 0;
-    for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+    for (int index = 0; index < ENDGAME_TABLE_SIZE; ++index) {
       wrong += endgameEntry(unsigned(index), man) != tableOf(man)[index];
     }
     EXPECT_EQ(wrong, 0) << nameOf(man);

@@ -326,7 +326,7 @@ int main(int argc, char** argv) {
                  "[--engine PATH] [--quiet]\n");
     return 2;
   }
-  prepareTables();
+
   std::mt19937 random(options.seed);
   Tally tally;
   Player players[2];
