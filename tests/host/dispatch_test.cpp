@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,19 @@ TEST(Options, HashValueIsReadAndKeptInRange) {
   EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
   EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
   EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
+}
+
+// The log's time stamp is the local time of day (within two seconds, across
+// midnight too).
+TEST(Timestamp, IsTheLocalTimeOfDay) {
+  char text[64] = "&H:&I:&S";
+  const std::time_t now = std::time(nullptr);
+  formatTimestamp(text, 0);
+  std::tm parts{};
+  localtime_r(&now, &parts);
+  const int stamped = std::stoi(text) * 3600 + std::stoi(text + 3) * 60 + std::stoi(text + 6);
+  const int apart = (stamped - (parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec) + 86400) % 86400;
+  EXPECT_TRUE(apart <= 2 || apart >= 86398) << text;
 }
 
 }  // namespace
