@@ -23,8 +23,6 @@ void freshTables(int megabytes) {
   prepareTables(megabytes);
 }
 
-// ---------------------------------------------------------------- brute force
-
 void flip() {
   position.side = position.xside;
   position.xside ^= 1;
