@@ -1,7 +1,6 @@
 // The search in-process: mate distances against a brute-force solver, the
-// easy-move rule, the silence of the fixed-depth search, the time budget of a
-// go text, the clock check of countNode and the rules that end the iterations
-// on the real clock.
+// easy-move rule, the silent fixed-depth search, the time budget, the clock
+// check of countNode and the iteration-stop rules on the real clock.
 #include <gtest/gtest.h>
 
 #include <climits>
