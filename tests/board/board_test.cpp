@@ -1,8 +1,6 @@
-// Walks whole move trees through the generators and the visitor's legality
-// test. Counting the legal sequences gives the published perft figures; with
-// the checks on, at every node the take-back must restore the position
-// exactly, the incremental keys, lists and counters must match what a fresh
-// computation from the board gives, and each move's text must read back as it.
+// Move trees walked through the generators: the published perft counts, and at
+// every node an exact take-back, keys and lists as computed afresh, and move
+// texts that read back; then the position command's habits.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -96,8 +96,7 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
   }
 }
 
-// Two legal moves, one taking a queen and one a pawn: a lead wide enough for
-// the easy-move rule; two captures of equal worth are not.
+// Two legal moves: taking a queen leads enough for an easy move, a pawn not.
 TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
   const std::pair<const char*, int> cases[] = {
       {"fen k7/8/8/2b5/8/6qp/6PP/7K w - - 0 1", 1},
@@ -185,11 +184,9 @@ TEST(CountNode, ChecksTheClockEvery4096CountsUnlessUntimed) {
   abortSearch = 0;
 }
 
-// After each iteration: a mate ends the search; an untimed search goes on;
-// two thirds of the budget spent end it; from the third iteration on so does a
-// single move that does not lose by force, and an easy move after a tenth of
-// the budget. The budget is 300 s; the margins around each limit are over a
-// second wide.
+// After an iteration a mate ends the search, an untimed one goes on, two thirds
+// of the budget end it, and from depth 3 so do a single playable move and an
+// easy move after a tenth. With 300 s each limit has over a second of margin.
 TEST(StopAfterIteration, MatesTwoThirdsOfTheBudgetSingleAndEasyMoves) {
   const struct {
     int best, second, depth, easy, untimed, elapsed, stop;

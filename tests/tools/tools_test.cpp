@@ -1,7 +1,5 @@
-// The tools: every entry of the endgame generator's tables checked against the
-// moves of its position on an independent 0x88 board, the file the build
-// writes read back through the engine's lookup, the bench signature and the
-// perft tool's counts.
+// The endgame tables entry by entry on an independent 0x88 board and through
+// the engine's lookup; the bench signature and the perft tool's counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>

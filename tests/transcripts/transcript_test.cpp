@@ -1,6 +1,5 @@
-// Protocol conversations with the real engine, written as transcripts: every
-// case of the *.txt files beside this one is one test against a fresh engine
-// process. README.md beside this file describes the format.
+// Runs each case of the *.txt files beside this one against a fresh engine
+// process; README.md beside it describes the format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
