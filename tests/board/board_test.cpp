@@ -178,6 +178,7 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
       {"", "startpos"},
       {"anything at all", "startpos"},
       {"fen", "startpos"},  // "position fen " without a FEN, its trailing blank cleaned away
+      {"fen 4k3/8/8/8/8/8/8/4K3/pppppp b", "fen 4k3/8/8/8/8/8/8/4K3 b - - 0 1"},  // men after 64 squares
       {"startpos MOVES e2e4", "startpos"},  // the word "moves" is matched with its case
       {"STARTPOS moves e2e4", "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b - - 0 1"},
       {"FEN rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR w", "startpos"},  // squares count, not separators
