@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "board/board_internal.h"
 
 namespace {
 

@@ -47,7 +47,7 @@ void handOver(const char* line, bool received) {
 
   std::lock_guard<std::mutex> guard(handOverLock);
   commandArgs[0] = 0;
-  const char* blank = findChar(line, ' ');
+  const char* blank = std::strchr(line, ' ');
   const std::size_t wordLength = blank != nullptr ? static_cast<std::size_t>(blank - line) : std::strlen(line);
   if (blank != nullptr) std::strcpy(commandArgs, blank + 1);
   std::memcpy(commandWord, line, wordLength);
@@ -92,7 +92,7 @@ void handleLine(char* line) {
 // rest moves to the front.
 void handleCompleteLines() {
   for (;;) {
-    char* lineEnd = findChar(inputBuffer, '\n');
+    char* lineEnd = std::strchr(inputBuffer, '\n');
     if (lineEnd == nullptr) break;
     const std::size_t lineLength = static_cast<std::size_t>(lineEnd - inputBuffer);
     std::memcpy(lineBuffer, inputBuffer, lineLength);

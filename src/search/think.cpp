@@ -228,17 +228,9 @@ void collectRootMoves(const GoLimits* go) {
 }
 
 void sortRootMoves(int first, int last) {
-  int lastSwap;
-  do {
-    lastSwap = 0;
-    for (int j = first; j < last; ++j) {
-      if (rootMoves[j + 1].score > rootMoves[j].score) {
-        std::swap(rootMoves[j], rootMoves[j + 1]);
-        lastSwap = j;
-      }
-    }
-    last = lastSwap;
-  } while (lastSwap != 0);
+  // Best score first; moves of equal score keep their order.
+  std::stable_sort(rootMoves + first, rootMoves + last + 1,
+                   [](const RootMove& a, const RootMove& b) { return a.score > b.score; });
 }
 
 int stopAfterIteration() {

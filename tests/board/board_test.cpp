@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "board/board.h"
-#include "search/search.h"
+#include "board/board_internal.h"
 #include "../search/legal_moves.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "board/board.h"
-#include "search/search.h"
 
 // The legal moves of the side to move, generated at the current record.
 inline std::vector<Move> legalMoves() {
