@@ -96,15 +96,21 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
   }
 }
 
-// Two legal moves: taking a queen leads enough for an easy move, a pawn not.
+// Taking a queen leads enough for an easy move; a pawn, or a second way to take
+// the queen, not.
 TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
-  const std::pair<const char*, int> cases[] = {
-      {"fen k7/8/8/2b5/8/6qp/6PP/7K w - - 0 1", 1},
-      {"fen k7/8/8/2b5/8/6pp/6PP/7K w - - 0 1", 0},
+  const struct {
+    const char* text;
+    size_t moves;
+    int easy;
+  } cases[] = {
+      {"fen k7/8/8/2b5/8/6qp/6PP/7K w - - 0 1", 2, 1},
+      {"fen k7/8/8/2b5/8/6pp/6PP/7K w - - 0 1", 2, 0},
+      {"fen k7/8/8/2b5/8/6q1/6PP/5N1K w - - 0 1", 6, 0},  // two ways to take the queen
   };
-  for (const auto& [text, easy] : cases) {
+  for (const auto& [text, moves, easy] : cases) {
     freshTables(1);
-    ASSERT_EQ(legalMoveTexts(text).size(), 2u) << text;
+    ASSERT_EQ(legalMoveTexts(text).size(), moves) << text;
     setupPosition(text);
     searchToDepth(3);
     EXPECT_EQ(easyMove, easy) << text;
