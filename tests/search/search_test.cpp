@@ -162,7 +162,6 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
   untimedSearch = 0;
 }
 
-// A search that started elapsedMs ago with the given budget.
 static void started(int elapsedMs, int budgetMs) {
   setSearchLimits(parseGoLimits(""), WHITE);
   searchLimits.searchStart = tickCount() - uint32_t(elapsedMs);

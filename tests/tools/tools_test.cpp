@@ -15,7 +15,6 @@
 
 namespace {
 
-// The solved endgame tables, solved once per run.
 const EndgameTables& solvedTables() {
   static const EndgameTables tables = solveAllEndings();
   return tables;
@@ -26,7 +25,6 @@ const std::vector<uint8_t>& tableOf(int man) {
   return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
 }
 
-// Everything the command writes to standard output.
 std::string outputOf(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");

@@ -110,7 +110,6 @@ std::vector<Case> loadAll() {
   return cases;
 }
 
-// Plays one case against a fresh engine.
 class Conversation {
  public:
   void run(const Case& c) {
@@ -229,7 +228,6 @@ class Conversation {
     }
   }
 
-  // The last lines read, for failure messages.
   std::string context() const {
     std::string text = "\n  last lines read:";
     for (size_t i = seen_.size() > 12 ? seen_.size() - 12 : 0; i < seen_.size(); ++i) text += "\n    " + seen_[i].substr(0, 200);
