@@ -1,7 +1,6 @@
-// The tools: every entry of the endgame generator's tables checked against the
-// moves of its position on an independent 0x88 board, the file the build
-// writes read back through the engine's lookup, the bench signature, the
-// perft tool's counts and the command lines of the engine and every tool.
+// The endgame tables entry by entry on an independent 0x88 board and through
+// the engine's lookup; the bench signature, the perft tool's counts and the
+// command lines of the engine and every tool.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,7 +18,6 @@
 
 namespace {
 
-// The solved endgame tables, solved once per run.
 const EndgameTables& solvedTables() {
   static const EndgameTables tables = solveAllEndings();
   return tables;
@@ -30,8 +28,8 @@ const std::vector<uint8_t>& tableOf(int man) {
   return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
 }
 
-// Everything the command writes to standard output; its exit status goes to
-// *status when given (-1 when it did not exit normally).
+// Standard output; the exit status goes to *status when given (-1 when the
+// command did not exit normally).
 std::string outputOf(const std::string& command, int* status = nullptr) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
