@@ -1,6 +1,7 @@
 // The think driver: iterative deepening with aspiration windows over the list
 // of legal root moves, and the bestmove report.
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
@@ -53,6 +54,8 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.beta = int16_t(beta);
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
+  // Every move made below the root has been taken back exactly.
+  assert(positionConsistent());
   std::lock_guard<std::mutex> guard(rootLock);
   std::memcpy(rootMoves[i].pv, rootLine, sizeof rootLine);
   if (abortSearch.load()) return false;
