@@ -26,6 +26,7 @@ struct SearchNode {
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
   int16_t movePhase;
+  bool inCheck;      // the side to move is in check
   int32_t material;  // balance from the point of view of the side that made the last move
   Move* pv;                    // this node's line, indexed by absolute ply
   Move childPv[LINE_LENGTH];   // handed to every child as its line
