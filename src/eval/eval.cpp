@@ -168,13 +168,15 @@ int slidingMobility(const BoardEntry* board, int sq, int s, int type) {
   int first = type == BISHOP ? 4 : 0;
   int last = type == ROOK ? 4 : 8;
   int score = 0;
+  const int emptyWeight = weight[NONE];
   for (int d = first; d < last; d++) {
     const int step = directions[d];
-    for (int to = sq + step; onBoard(to); to += step) {
-      const BoardEntry& target = board[to];
-      score += weight[contentIndex(target)];
-      if (target.type != NONE) break;
+    int to = sq + step;
+    while (onBoard(to) && board[to].type == NONE) {
+      score += emptyWeight;
+      to += step;
     }
+    if (onBoard(to)) score += weight[contentIndex(board[to])];
   }
   return score;
 }

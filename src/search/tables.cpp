@@ -9,6 +9,7 @@
 #include "common/common.h"
 #include "eval/eval.h"
 #include "host/host.h"
+#include "platform/platform.h"
 #include "search/search.h"
 #include "search/search_internal.h"
 
@@ -19,8 +20,12 @@ void prepareTables() {
   uint64_t entries = megabytes * ENTRIES_PER_MB;
   bool tableChanged = false;
   if (entries != hashEntries) {
-    // Allocate first: when that fails the previous table stays in use.
-    auto* table = static_cast<HashEntry*>(allocZeroed(unsigned(entries * sizeof(HashEntry))));
+    // Allocate first: when that fails the previous table stays in use. The
+    // pages are brought in here, so that the first search does not pay for
+    // them; the plain allocator reports a block that cannot be had at all.
+    const uint64_t bytes = entries * sizeof(HashEntry);
+    auto* table = static_cast<HashEntry*>(allocResident(bytes));
+    if (table == nullptr) table = static_cast<HashEntry*>(allocZeroed(unsigned(bytes)));
     if (table != nullptr) {
       free(hashTable);
       hashTable = table;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "board/checks.h"
 #include "search/search_internal.h"
 
 namespace {
@@ -25,6 +26,7 @@ struct PerftFrame {
   int depth;            // plies still to go, counting the move being visited
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
+  bool inCheck;         // the side to move is in check
 };
 
 uint64_t movesMade = 0;
@@ -33,6 +35,7 @@ int perftVisitor(void* arg);
 
 uint64_t runGenerators(PerftFrame& frame) {
   moveVisitor = perftVisitor;
+  frame.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
@@ -43,15 +46,19 @@ int perftVisitor(void* arg) {
   PerftFrame& frame = *static_cast<PerftFrame*>(arg);
   Position& p = position;
   Move& m = *p.currentMove;
+  // Every move is made, as in the search; the attack test runs only where
+  // the board cannot answer beforehand.
+  int leavesCheck = leavesKingAttacked(m, frame.inCheck);
   makeMove(m);
   ++movesMade;
-  if (!isAttacked(p.xside, p.pieceList[p.side][0].square)) {
+  if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
+  if (!leavesCheck) {
     uint64_t count = 1;
     if (frame.depth > 1) {
       p.side = p.xside;
       p.xside ^= 1;
       ++p.currentMove;
-      PerftFrame child{frame.depth - 1, 0, false};
+      PerftFrame child{frame.depth - 1, 0, false, false};
       count = runGenerators(child);
       --p.currentMove;
       p.side = p.xside;
@@ -101,7 +108,7 @@ int main(int argc, char** argv) {
   position.currentMove = &position.moveStack[ROOT_RECORD];
   ply = 0;
   const auto start = std::chrono::steady_clock::now();
-  PerftFrame root{int(depth), 0, divide};
+  PerftFrame root{int(depth), 0, divide, false};
   const uint64_t sequences = runGenerators(root);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
