@@ -84,6 +84,12 @@ int extension(const Move& move) {
 // The same rules before the move, for a move whose check test needs no making.
 int extensionBeforeMove(const Move& move) { return extendedByRecord(move) || givesCheck(move) == 1 ? 1 : 0; }
 
+// The search of the child at ply, with what is known of its check.
+int searchChild(int alpha, int beta, int depth, int material, Move* pv, CheckHint check) {
+  nodes[ply].checkHint = check;
+  return search(alpha, beta, depth, material, pv);
+}
+
 // Killer to-squares of each ply: a quiet move whose destination is not in the
 // set matches none of that ply's killers. Rebuilt whenever a killer is stored.
 uint64_t killerTargets[MAX_PLY + 1][2];
@@ -95,6 +101,8 @@ bool mayBeKiller(const Move& move) { return (killerTargets[ply][move.to >> 6] >>
 int search(int alpha, int beta, int depth, int material, Move* pv) {
   SearchNode& node = nodes[ply];
   const int alphaIn = alpha;
+  const int checkHint = node.checkHint;
+  node.checkHint = CHECK_UNKNOWN;
 
   if (depth <= 0) {
     const int balance = staticScore(-material);
@@ -119,6 +127,8 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.pv = pv;
 
   flipSides();
+  node.inCheck = checkHint != CHECK_UNKNOWN ? checkHint == CHECK_GIVEN
+                                            : isAttacked(position.xside, kingSquare(position.side)) != 0;
   searchMoves(&node);
 
   if (!abortSearch.load()) {
@@ -176,7 +186,12 @@ int searchVisitor(void* arg) {
     if (leavesCheck != 0) unmakeMove(move);
     return 0;
   }
-  if (leavesCheck == 0) makeMove(move);
+  // Whether the child's side is in check, when known without making the move.
+  CheckHint childCheck = CHECK_UNKNOWN;
+  if (leavesCheck == 0) {
+    childCheck = givesCheck(move) == 1 ? CHECK_GIVEN : CHECK_NONE;
+    makeMove(move);
+  }
 
   if (ply > MAX_PLY - 1) {
     unmakeMove(move);
@@ -196,8 +211,8 @@ int searchVisitor(void* arg) {
     ++ply;
     ++position.currentMove;
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) search(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv);
-    const int v = -search(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv);
+    if (newDepth > 4) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
+    const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childCheck);
     --ply;
     --position.currentMove;
     if (v <= node->alpha) {
@@ -214,9 +229,9 @@ int searchVisitor(void* arg) {
     copyLine(node->childPv, node->pv, ply);
   } else {
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) search(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv);
+    if (newDepth > 4) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
   }
-  const int v = -search(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv);
+  const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childCheck);
   --ply;
   --position.currentMove;
 
@@ -262,7 +277,6 @@ int nullMoveVisitor(void* arg) {
 
 int searchMoves(SearchNode* node) {
   Move& current = *position.currentMove;
-  node->inCheck = isAttacked(position.xside, kingSquare(position.side)) != 0;
 
   if (node->depth >= 2 && node->beta <= MATE_SCORE) {
     current = nullMoveTemplate;

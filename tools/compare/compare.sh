@@ -53,7 +53,7 @@ search_positions=(
   "fen r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10"
   "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"
 )
-search_depths=(10 8 14)
+search_depths=(10 10 15)
 perft_depth=6
 
 build() {
@@ -119,7 +119,7 @@ run_perft() {
   local tree=$1 seconds
   seconds="$(timed "$work/perft.out" "$tree/build/tools/perft/tavrolin-perft" "$perft_depth")"
   # The moves made (every legal and illegal move tried) are the work counted.
-  echo "$(awk '/moves made/ { print $4 }' "$work/perft.out") $seconds"
+  echo "$(awk '/moves made/ { print $5 }' "$work/perft.out") $seconds"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
