@@ -162,14 +162,14 @@ void initEvalTables() {
 namespace {
 
 // A queen, rook or bishop: every empty square along the rays, and the first
-// man on each ray when it is an enemy.
-int slidingMobility(const BoardEntry* board, int sq, int s, int type) {
-  const int16_t* weight = contentWeight[s][type];
-  int first = type == BISHOP ? 4 : 0;
-  int last = type == ROOK ? 4 : 8;
-  int score = 0;
+// man on each ray when it is an enemy. The rays are directions[FIRST..LAST),
+// unrolled.
+template <int FIRST, int LAST>
+int slidingMobility(const BoardEntry* board, int sq, const int16_t* weight) {
   const int emptyWeight = weight[NONE];
-  for (int d = first; d < last; d++) {
+  int score = 0;
+#pragma GCC unroll 8
+  for (int d = FIRST; d < LAST; d++) {
     const int step = directions[d];
     int to = sq + step;
     while (onBoard(to) && board[to].type == NONE) {
@@ -182,9 +182,9 @@ int slidingMobility(const BoardEntry* board, int sq, int s, int type) {
 }
 
 // A king or a knight: each square of the steps that lies on the board.
-int stepMobility(const BoardEntry* board, int sq, int s, int type, const signed char* steps) {
-  const int16_t* weight = contentWeight[s][type];
+int stepMobility(const BoardEntry* board, int sq, const int16_t* weight, const signed char* steps) {
   int score = 0;
+#pragma GCC unroll 8
   for (int j = 0; j < 8; j++) {
     const int to = sq + steps[j];
     if (onBoard(to)) score += weight[contentIndex(board[to])];
@@ -227,20 +227,30 @@ int evaluate() {
       switch (type) {
         case KING:
           if (phase > 99) break;
-          S += stepMobility(board, sq, s, KING, directions);
+          S += stepMobility(board, sq, contentWeight[s][KING], directions);
           S -= std::max(centreDistance[file], centreDistance[rank]) * (100 - phase) / 20;
           break;
 
+        // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
         case QUEEN:
+          S += slidingMobility<0, 8>(board, sq, contentWeight[s][QUEEN]);
+          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
+          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          break;
+
         case ROOK:
+          S += slidingMobility<0, 4>(board, sq, contentWeight[s][ROOK]);
+          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
+          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          break;
+
         case BISHOP:
-          S += slidingMobility(board, sq, s, type);
-          if (type != BISHOP && (s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
+          S += slidingMobility<4, 8>(board, sq, contentWeight[s][BISHOP]);
           S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
           break;
 
         case KNIGHT:
-          S += stepMobility(board, sq, s, KNIGHT, knightJumps);
+          S += stepMobility(board, sq, contentWeight[s][KNIGHT], knightJumps);
           S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
           break;
 
