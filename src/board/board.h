@@ -24,8 +24,6 @@ constexpr int MATE_SCORE = 32000;
 constexpr int MATE_THRESHOLD = 31000;
 constexpr int SCORE_INFINITE = 32001;
 
-// Lower-case letter of a PieceType; index 0 is a blank.
-inline constexpr char pieceLetters[] = " kqrbnp";
 
 // Step tables: entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
 inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
@@ -104,17 +102,9 @@ struct Position {
 extern Position position;  // the one position of the engine
 extern int ply;            // distance of the searched node from the root
 
-// The Zobrist words; they point into the key block that the search's table
-// set-up fills. Index: square | side << 3 | type << 7.
-extern const uint32_t* lockKeys;
-extern const uint32_t* indexKeys;
-constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
 
 // ---------------------------------------------------------------- routines
 
-void rebuildPieceLists();
-
-void initAttackTables();
 void makeMove(Move& m);
 void unmakeMove(Move& m);
 int isAttacked(int by, int sq);
@@ -129,16 +119,7 @@ extern MoveVisitor moveVisitor;
 
 int genPromotions(int allPieces, void* arg);
 int genCaptures(void* arg);
-int genEnPassant(void* arg);
 int genQuiet(void* arg);
-int genCastling(void* arg);
-// Whether the man of type and side on sq may still castle: it stands on its
-// home square and no move in the history or the current line started or ended
-// there, and no earlier loss of the right is remembered in homesSpent.
-bool pieceUnmoved(int sq, int type, int s);
-// The bit of a king's or rook's home square (e1 a1 h1 e8 a8 h8) in
-// homesSpent, or 0 for any other square.
-int homeSquareBit(int sq);
 
 // The legal moves of the side to move, in generation order (promotions,
 // captures and en passant, quiet moves and castling); returns the count.
@@ -152,13 +133,10 @@ const char* moveToText(const Move& m);
 // not a move (nothing is written then).
 bool decodeMoveText(const char* token, Move& m);
 
-// The position command: the text after the word "position". A position or
-// game move that cannot be played is refused with one info string line.
-void setupPosition(const char* args);
-// Plays one game move given as text; a token that is no move is ignored.
-void applyMoveText(const char* token);
+// The position command: the text after the word "position". Returns null
+// when the position stands, or why it was refused (then there is no
+// position until the next command).
+const char* setupPosition(const char* args);
 // False after a position command that was rejected: there is no position then.
 bool positionValid();
 
-// Keys of the current placement and side computed from scratch (for checks).
-void computeKeys(uint32_t& lock, uint32_t& index);

@@ -3,10 +3,41 @@
 
 #include "board/board.h"
 
-// Attack tables, indexed by PieceType and the square difference + 119.
+// Lower-case letter of a PieceType; index 0 is a blank.
+inline constexpr char pieceLetters[] = " kqrbnp";
+
+// The random words of the two position keys. Index: square | side << 3 | type << 7.
+extern const uint32_t* const lockKeys;
+extern const uint32_t* const indexKeys;
+constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
+// Keys of the current placement and side computed from scratch (for checks).
+void computeKeys(uint32_t& lock, uint32_t& index);
+
+// Slots in canonical order: the king, the pieces from queen to knight, the pawns.
+void rebuildPieceLists();
+
+// The generators' last steps: en passant after the captures, castling after
+// the quiet moves.
+int genEnPassant(void* arg);
+int genCastling(void* arg);
+// Whether the man of type and side on sq may still castle: it stands on its
+// home square and no move in the history or the current line started or ended
+// there, and no earlier loss of the right is remembered in homesSpent.
+bool pieceUnmoved(int sq, int type, int s);
+// The bit of a king's or rook's home square (e1 a1 h1 e8 a8 h8) in
+// homesSpent, or 0 for any other square.
+int homeSquareBit(int sq);
+
+// Plays one game move given as text; a token that is no move is ignored.
+// Returns why an illegal move was refused, or null.
+const char* applyMoveText(const char* token);
+
+// Attack tables, indexed by PieceType and the square difference + 119; built
+// by initAttackTables before main runs.
 constexpr int DIFF_OFFSET = 119;
 extern int rayStep[7][2 * DIFF_OFFSET + 1];
 extern int stepTable[7][2 * DIFF_OFFSET + 1];
+void initAttackTables();
 
 // The squares a man of a type reaches from a square on an empty board, as
 // 64-bit sets (a1 = bit 0, h8 = bit 63), indexed by PieceType and the square's

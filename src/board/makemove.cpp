@@ -58,6 +58,9 @@ void initAttackTables() {
   }
 }
 
+// Built before main runs, so that the tables are ready wherever the board is used.
+[[maybe_unused]] const bool attackTablesBuilt = (initAttackTables(), true);
+
 void makeMove(Move& m) {
   Position& p = position;
   BoardEntry* b = p.board;

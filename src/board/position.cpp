@@ -24,8 +24,6 @@ Position position = {
 int ply = 0;
 MoveVisitor moveVisitor = nullptr;
 
-const uint32_t* lockKeys = nullptr;
-const uint32_t* indexKeys = nullptr;
 
 void rebuildPieceLists() {
   Position& p = position;

@@ -1,10 +1,10 @@
 // The position command: the start position or a FEN placement, then the game
 // moves, which are played on the board and kept in the history window.
+#include <cstdio>
 #include <cstring>
 
 #include "board/board.h"
 #include "board/board_internal.h"
-#include "host/host.h"
 
 namespace {
 
@@ -31,14 +31,15 @@ void clearBoard() {
   for (int sq = 0; sq < 256; ++sq) position.board[sq] = BoardEntry{};
 }
 
-// Leaves the engine without a position: the GUI learns why in one line, the
-// board is emptied so that nothing half-made stays, and no move is generated
-// until a valid position arrives.
-void rejectPosition(const char* reason, const char* token = nullptr) {
+// Leaves the engine without a position: the board is emptied so that
+// nothing half-made stays, and no move is generated until a valid position
+// arrives. Returns the reason, naming the move when a move was refused.
+const char* rejectPosition(const char* reason, const char* token = nullptr) {
+  static char refusal[64];
   if (token != nullptr) {
-    sendToGui("info string position rejected: move %s %s", token, reason);
+    std::snprintf(refusal, sizeof refusal, "move %s %s", token, reason);
   } else {
-    sendToGui("info string position rejected: %s", reason);
+    std::snprintf(refusal, sizeof refusal, "%s", reason);
   }
   Position& p = position;
   valid = false;
@@ -53,6 +54,7 @@ void rejectPosition(const char* reason, const char* token = nullptr) {
   p.lockKey = p.indexKey = 0;
   p.totalMaterial = 0;
   p.menCount = 0;
+  return refusal;
 }
 
 bool startsWithFen(const char* text) {
@@ -184,16 +186,12 @@ const char* gameMoveProblem(const Move& m) {
 
 bool positionValid() { return valid; }
 
-void setupPosition(const char* args) {
+const char* setupPosition(const char* args) {
   Position& p = position;
   if (args == nullptr) args = "";
   const char* fen = startsWithFen(args) ? args + 4 : startFen;
 
   clearHistory();
-  if (lockKeys == nullptr) {
-    rejectPosition("the hash keys could not be made");
-    return;
-  }
   p.lockKey = p.indexKey = 0;
   clearBoard();
   const char* rest = readPlacement(fen);
@@ -219,16 +217,13 @@ void setupPosition(const char* args) {
     rebuildPieceLists();
     if (isAttacked(p.side, p.pieceList[p.xside][0].square)) problem = "the side not to move is in check";
   }
-  if (problem != nullptr) {
-    rejectPosition(problem);
-    return;
-  }
+  if (problem != nullptr) return rejectPosition(problem);
   readCastling(fields[CASTLING]);
   readEnPassant(fields[EN_PASSANT]);
   valid = true;
 
   const char* moves = std::strstr(args, "moves ");
-  if (moves == nullptr) return;
+  if (moves == nullptr) return nullptr;
   const char* c = moves + 5;
   for (;;) {
     while (*c == ' ' || *c == '\t') ++c;
@@ -240,22 +235,19 @@ void setupPosition(const char* args) {
       if (length < int(sizeof token) - 1) token[length++] = *c;
     }
     token[length] = 0;
-    applyMoveText(token);
-    if (!valid) return;
+    if (const char* refusal = applyMoveText(token)) return refusal;
   }
   // Captures and promotions have left gaps and promoted men among the pawns.
   rebuildPieceLists();
+  return nullptr;
 }
 
-void applyMoveText(const char* token) {
+const char* applyMoveText(const char* token) {
   Position& p = position;
-  if (!valid) return;
+  if (!valid) return nullptr;
   Move m{};
-  if (!decodeMoveText(token, m)) return;
-  if (const char* problem = gameMoveProblem(m)) {
-    rejectPosition(problem, token);
-    return;
-  }
+  if (!decodeMoveText(token, m)) return nullptr;
+  if (const char* problem = gameMoveProblem(m)) return rejectPosition(problem, token);
   p.moveStack[ROOT_RECORD] = m;
   makeMove(p.moveStack[ROOT_RECORD]);
   p.side = p.xside;
@@ -266,4 +258,5 @@ void applyMoveText(const char* token) {
   const Move& dropped = p.moveStack[0];
   if (dropped.piece != NONE) p.homesSpent |= homeSquareBit(dropped.from) | homeSquareBit(dropped.to);
   p.moveStack[0] = sentinelMove;
+  return nullptr;
 }

@@ -42,36 +42,8 @@ void* allocZeroed(unsigned size) {
   return block;
 }
 
-const char* findSubstring(const char* text, const char* pattern) {
-  for (;; ++text) {
-    const char* t = text;
-    const char* p = pattern;
-    while (*p != 0 && *t == *p) {
-      ++t;
-      ++p;
-    }
-    if (*p == 0) return text;
-    if (*text == 0) return nullptr;
-  }
-}
-
-char* findSubstring(char* text, const char* pattern) {
-  return const_cast<char*>(findSubstring(static_cast<const char*>(text), pattern));
-}
-
-const char* findChar(const char* text, char c) {
-  for (;; ++text) {
-    if (*text == c) return text;
-    if (*text == 0) return nullptr;
-  }
-}
-
-char* findChar(char* text, char c) {
-  return const_cast<char*>(findChar(static_cast<const char*>(text), c));
-}
-
 int replaceAll(char* text, const char* find, const char* replacement) {
-  char* match = findSubstring(text, find);
+  char* match = std::strstr(text, find);
   if (match == nullptr) return 0;
 
   const std::size_t findLength = std::strlen(find);
@@ -97,7 +69,7 @@ int replaceAll(char* text, const char* find, const char* replacement) {
       std::memmove(match + replacementLength, rest, restLength + 1);
     }
     ++count;
-    match = findSubstring(match + replacementLength, find);
+    match = std::strstr(match + replacementLength, find);
   }
   std::free(savedRest);
   return count;

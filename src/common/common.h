@@ -14,13 +14,6 @@ void reportError(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // writes, so that lines of the two threads never interleave.
 std::mutex& outputLock();
 
-// First place in text where pattern starts (letter case counts), or null; an
-// empty pattern matches at the start.
-const char* findSubstring(const char* text, const char* pattern);
-char* findSubstring(char* text, const char* pattern);
-// First occurrence of c in text, or null; c = 0 finds the terminating zero.
-const char* findChar(const char* text, char c);
-char* findChar(char* text, char c);
 // Replaces every non-overlapping occurrence of find (never empty) in place and
 // returns the count; a longer replacement needs room in the caller's buffer.
 int replaceAll(char* text, const char* find, const char* replacement);

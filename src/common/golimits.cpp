@@ -10,7 +10,7 @@ namespace {
 // The number behind the first "word " in text, or 0 when the word is absent;
 // found tells whether it was there.
 int numberAfter(const char* text, const char* word, bool* found = nullptr) {
-  const char* at = findSubstring(text, word);
+  const char* at = std::strstr(text, word);
   if (found != nullptr) *found = at != nullptr;
   return at != nullptr ? readInt(at + std::strlen(word)) : 0;
 }
@@ -25,7 +25,7 @@ bool isGoWord(const char* word, std::size_t length) {
 }
 
 void readSearchMoves(const char* text, GoLimits& limits) {
-  const char* at = findSubstring(text, "searchmoves");
+  const char* at = std::strstr(text, "searchmoves");
   if (at == nullptr) return;
   const char* c = at + std::strlen("searchmoves");
   for (;;) {
@@ -57,8 +57,8 @@ GoLimits parseGoLimits(const char* text) {
   const int nodes = numberAfter(text, "nodes ");
   limits.nodes = nodes > 0 ? uint64_t(nodes) : 0;
   limits.mate = numberAfter(text, "mate ");
-  limits.infinite = findSubstring(text, "infinite") != nullptr;
-  limits.ponder = findSubstring(text, "ponder") != nullptr;
+  limits.infinite = std::strstr(text, "infinite") != nullptr;
+  limits.ponder = std::strstr(text, "ponder") != nullptr;
   readSearchMoves(text, limits);
   return limits;
 }

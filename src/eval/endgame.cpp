@@ -5,59 +5,50 @@
 
 #include "board/board.h"
 #include "common/common.h"
-#include "eval/endgame_internal.h"
+#include "eval/endgame_file.h"
 #include "eval/eval.h"
 #include "platform/platform.h"
 
-unsigned char* endgameTable = nullptr;
-bool endgameLoadPending = true;
-const char* endgameFileName = "Endgame.bin";
-
-namespace {
-// Where the table in use was read from.
-std::string endgamePath;
-}  // namespace
-
 namespace {
 
-// Where a section of the file starts, by the extra man.
-constexpr unsigned QUEEN_SECTION = 0;
-constexpr unsigned ROOK_SECTION = 81920;
-constexpr unsigned PAWN_SECTION = 163840;
-constexpr unsigned BLOCK_SIZE = 8192;
+constexpr const char* ENDGAME_FILE_NAME = "Endgame.bin";
+
+unsigned char* endgameTable = nullptr;  // the loaded file, or null
+bool endgameLoadPending = true;         // until the first lookup has looked for the file
+std::string endgamePath;                // where the table in use was read from
 
 // Masks of the packed index: the three file fields, the three rank fields.
 constexpr unsigned ALL_FILES = 0x71C70;
 constexpr unsigned ALL_RANKS = 0xE38E;
+// The bits of the packed index: three 6-bit square codes and the side bit.
+constexpr unsigned INDEX_MASK = 0x7FFFF;
+constexpr unsigned BLOCK_OFFSET_MASK = ENDGAME_BLOCK_SIZE - 1;
 
-// Queen and rook blocks by the attacking king's folded square (file <= rank <= 3):
-// a1 a2 a3 a4 b2 b3 b4 c3 c4 d4.
-constexpr int kingBlock[4][4] = {
-    {0, 1, 2, 3},
-    {-1, 4, 5, 6},
-    {-1, -1, 7, 8},
-    {-1, -1, -1, 9},
+// Queen and rook blocks by the attacking king's folded square (file <= rank <= 3),
+// in the order of foldedKingSquares; -1 where no folded square lies.
+struct KingBlocks {
+  int block[4][4];
 };
+constexpr KingBlocks makeKingBlocks() {
+  KingBlocks blocks{};
+  for (auto& row : blocks.block)
+    for (int& b : row) b = -1;
+  for (int b = 0; b < 10; ++b) blocks.block[foldedKingSquares[b] / 8][foldedKingSquares[b] % 8] = b;
+  return blocks;
+}
+constexpr KingBlocks kingBlocks = makeKingBlocks();
 
-// File-major code of a square: the rank varies fastest.
-unsigned squareCode(int sq) { return unsigned(sq & 7) * 8 + unsigned(sq >> 4); }
+// The square code of a board square.
+int codeOf(int sq) { return squareCode(sq & 7, sq >> 4); }
 
 // Looks in the current directory, then beside the executable.
-unsigned char* findEndgameFile() {
-  if (loadEndgameFile(endgameFileName)) return endgameTable;
-  std::string besideProgram = executableFolder();
-  if (!besideProgram.empty() && loadEndgameFile((besideProgram + endgameFileName).c_str())) return endgameTable;
-  return nullptr;
+void findEndgameFile() {
+  if (loadEndgameFile(ENDGAME_FILE_NAME)) return;
+  const std::string besideProgram = executableFolder();
+  if (!besideProgram.empty()) loadEndgameFile((besideProgram + ENDGAME_FILE_NAME).c_str());
 }
 
 }  // namespace
-
-unsigned char* readWholeFile(const char* path, std::size_t* size) {
-  std::size_t length = 0;
-  unsigned char* block = readWholeFileWith(path, allocZeroed, length);
-  if (size) *size = block ? length : 0;
-  return block;
-}
 
 bool loadEndgameFile(const char* path) {
   forgetEndgameFile();
@@ -65,9 +56,9 @@ bool loadEndgameFile(const char* path) {
   // Type and length first: a pipe, a device or a huge file is never opened.
   if (regularFileSize(path) != static_cast<long long>(ENDGAME_FILE_SIZE)) return false;
   std::size_t size = 0;
-  unsigned char* block = readWholeFile(path, &size);
+  unsigned char* block = readWholeFileWith(path, allocZeroed, size);
   if (block && (size != ENDGAME_FILE_SIZE || endgameDigest(block, size) != ENDGAME_FILE_DIGEST)) {
-    free(block);
+    std::free(block);
     block = nullptr;
   }
   endgameTable = block;
@@ -76,10 +67,15 @@ bool loadEndgameFile(const char* path) {
 }
 
 void forgetEndgameFile() {
-  free(endgameTable);
+  std::free(endgameTable);
   endgameTable = nullptr;
   endgameLoadPending = true;
   endgamePath.clear();
+}
+
+void ignoreEndgameFile() {
+  forgetEndgameFile();
+  endgameLoadPending = false;
 }
 
 const char* endgameFileInUse() {
@@ -91,7 +87,7 @@ const char* endgameFileInUse() {
 int endgameEntry(unsigned index, int pieceType) {
   if (!endgameTable && !endgameFileInUse()) return ENDGAME_NO_ANSWER;
   if (pieceType != QUEEN && pieceType != ROOK && pieceType != PAWN) return ENDGAME_NO_ANSWER;
-  index &= 0x7FFFF;  // the packed index has 19 bits
+  index &= INDEX_MASK;
 
   // Fold the symmetries: the attacking king onto files a to d, and for the
   // queen and rook further onto the triangle a1-d1-d4 below the diagonal.
@@ -106,9 +102,9 @@ int endgameEntry(unsigned index, int pieceType) {
     if ((index >> 16 & 7) > (index >> 13 & 7))
       index = ((index & ALL_FILES) >> 3) | ((index & ALL_RANKS) << 3) | (index & 1);
     section = pieceType == QUEEN ? QUEEN_SECTION : ROOK_SECTION;
-    block = kingBlock[index >> 16 & 7][index >> 13 & 7];
+    block = kingBlocks.block[index >> 16 & 7][index >> 13 & 7];
   }
-  return endgameTable[section + unsigned(block) * BLOCK_SIZE + (index & 0x1FFF)];
+  return endgameTable[section + unsigned(block) * ENDGAME_BLOCK_SIZE + (index & BLOCK_OFFSET_MASK)];
 }
 
 int probeEndgame() {
@@ -134,13 +130,13 @@ int probeEndgame() {
 
   // b: the defending side is to move, that is the attacker has just moved.
   unsigned b = attacker == p.side ? 1 : 0;
-  unsigned index = squareCode(p.pieceList[attacker][0].square) * 8192 +
-                   squareCode(p.pieceList[attacker ^ 1][0].square) * 128 + squareCode(manSquare) * 2 + b;
+  unsigned index = endgameIndex(codeOf(p.pieceList[attacker][0].square), codeOf(p.pieceList[attacker ^ 1][0].square),
+                                codeOf(manSquare), int(b));
   if (attacker == BLACK) index ^= ALL_RANKS;  // the attacker's pawn then runs up the board
 
   int v = endgameEntry(index, manType);
-  if (v == 253) return 0;
-  if (v > 200) return ENDGAME_NO_ANSWER;
+  if (v == ENTRY_DRAW) return 0;
+  if (v > ENTRY_MAX_MATE) return ENDGAME_NO_ANSWER;
   int mate = MATE_SCORE - (ply + 2 * v + int(b));
   return b ? mate : -mate;
 }

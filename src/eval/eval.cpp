@@ -159,6 +159,9 @@ void initEvalTables() {
   buildContentWeights();
 }
 
+// Built before main runs, so that the weights are ready wherever the evaluation is used.
+[[maybe_unused]] const bool evalTablesBuilt = (initEvalTables(), true);
+
 namespace {
 
 // A queen, rook or bishop: every empty square along the rays, and the first

@@ -1,9 +1,6 @@
 // The positional evaluation and the endgame data file.
 #pragma once
 
-// Builds the attack-weight table; called whenever the engine gets ready.
-void initEvalTables();
-
 // Positional score of the current position (no material) for position.side.
 int evaluate();
 

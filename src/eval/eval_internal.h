@@ -5,6 +5,7 @@
 
 // attackWeight[looking man][0 = empty square reached, 1..6 = enemy man attacked].
 extern int16_t attackWeight[7][7];
+void initEvalTables();  // runs before main
 
 extern const int pawnFileWeight[8];
 extern const int pawnRankBonus[8];    // by relative rank

@@ -10,8 +10,6 @@
 std::atomic<int> commandPending{0};
 std::atomic<int> debugMode{0};
 std::atomic<int> thinking{0};
-std::atomic<int> abortSearch{0};
-std::atomic<int> untimedSearch{0};
 char commandWord[COMMAND_BUFFER_SIZE];
 char commandArgs[COMMAND_BUFFER_SIZE];
 
@@ -19,6 +17,7 @@ EngineHooks engineHooks{};
 std::atomic<unsigned> handOverCount{0};
 std::atomic<bool> answerOwed{false};
 std::atomic<bool> goWaitsForStop{false};
+std::atomic<bool> answerOnCommand{false};
 
 namespace {
 
@@ -61,7 +60,11 @@ void answerGo(int stopped) {
   if (answerOwed.exchange(false)) engineHooks.bestMoveHook(stopped);
 }
 
-bool answerWaitsForCommand() { return untimedSearch != 0 || goWaitsForStop; }
+void searchStarted() {
+  thinking = 1;
+  commandPending = 0;
+  wakePoll();
+}
 
 bool commandIs(const char* word) { return sameWordIgnoringCase(commandWord, word); }
 
@@ -81,6 +84,7 @@ int dispatchCommand() {
     const GoLimits go = parseGoLimits(commandArgs);
     answerOwed = true;
     goWaitsForStop = go.infinite;
+    answerOnCommand = go.infinite || go.ponder;
     engineHooks.goHook(go);
     bool reportBestMove = false;
     {
@@ -88,7 +92,7 @@ int dispatchCommand() {
       // arrives now is either served as during the search or executed later.
       std::lock_guard<std::mutex> guard(handOverLock);
       thinking = 0;
-      reportBestMove = !answerWaitsForCommand();
+      reportBestMove = !answerOnCommand;
       // The go line itself is done; a line handed over during the search
       // stays pending and is executed at the next poll.
       if (handOverCount == handedOverBefore) commandPending = 0;
@@ -97,7 +101,7 @@ int dispatchCommand() {
     if (reportBestMove) answerGo(0);
     return 1;
   } else if (commandIs("isready")) {
-    engineHooks.isReadyHook();
+    engineHooks.isReadyHook(hashSizeMb);
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
     if (!goWaitsForStop) answerGo(0);

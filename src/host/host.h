@@ -1,43 +1,32 @@
-// What the engine sees of the UCI host: the output routines, the shared
-// command state and flags, the Hash option, and the hook table that main fills.
+// The UCI host as main sees it: the hook table through which it drives the
+// engine, the output it lends the engine, and its main loop.
 #pragma once
-
-#include <atomic>
 
 #include "common/golimits.h"
 
-constexpr int COMMAND_BUFFER_SIZE = 16384;
-
-// Shared between the input thread and the main thread.
-extern std::atomic<int> commandPending;
-extern std::atomic<int> debugMode;
-extern std::atomic<int> thinking;
-extern std::atomic<int> abortSearch;
-extern std::atomic<int> untimedSearch;
-extern char commandWord[COMMAND_BUFFER_SIZE];
-extern char commandArgs[COMMAND_BUFFER_SIZE];
-
-// The Hash option in megabytes: 1..1024, read when the tables are prepared.
-extern int hashSizeMb;
-
-// One line to the GUI (and, in debug mode, to the log).
-void sendToGui(const char* format, ...) __attribute__((format(printf, 1, 2)));
-// One time-stamped line to "LogBook.txt"; callers test debugMode themselves.
-void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
+// The engine's routines behind the protocol's commands; main fills them.
 struct EngineHooks {
-  void (*uciHook)();
-  void (*isReadyHook)();
-  void (*positionHook)(const char* args);
-  void (*setOptionHook)();
-  void (*goHook)(const GoLimits& go);
-  void (*bestMoveHook)(int stopped);
-  void (*quitHook)();
+  void (*uciHook)();                       // "uci": identity and options
+  void (*isReadyHook)(int hashMegabytes);  // "isready", with the Hash option
+  void (*positionHook)(const char* args);  // "position"
+  void (*setOptionHook)();                 // "setoption"
+  void (*goHook)(const GoLimits& go);      // "go": returns when the search is over
+  void (*bestMoveHook)(int stopped);       // the bestmove line of the last go
+  void (*quitHook)();                      // "quit"
+  // Signals to a running search, sent from the input thread.
+  void (*stopHook)();       // end the search now
+  void (*ponderhitHook)();  // the go's limits apply from now on
 };
 
 // The host's own answers to "uci" and "setoption".
 void uciHook();
 void setOptionHook();
+
+// The output the host lends the engine: one protocol line to the GUI (and, in
+// debug mode, to the log), and the signal that the engine's search has
+// started, so that "stop" and "ponderhit" are served while it runs.
+void sendLine(const char* line);
+void searchStarted();
 
 // Runs the engine's front end until "quit" (or the end of input); returns the
 // process exit code.

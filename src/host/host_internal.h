@@ -9,6 +9,23 @@
 
 #include "host/host.h"
 
+constexpr int COMMAND_BUFFER_SIZE = 16384;
+
+// Shared between the input thread and the main thread.
+extern std::atomic<int> commandPending;
+extern std::atomic<int> debugMode;
+extern std::atomic<int> thinking;
+extern char commandWord[COMMAND_BUFFER_SIZE];
+extern char commandArgs[COMMAND_BUFFER_SIZE];
+
+// The Hash option in megabytes: 1..1024, handed to the engine at "isready".
+extern int hashSizeMb;
+
+// One line to the GUI (and, in debug mode, to the log).
+void sendToGui(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// One time-stamped line to "LogBook.txt"; callers test debugMode themselves.
+void logLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 // The engine's routines, filled once at start-up.
 extern EngineHooks engineHooks;
 
@@ -29,8 +46,9 @@ void answerGo(int stopped);
 // Set by a "go infinite": its bestmove comes only after "stop", even when the
 // search has ended by itself.
 extern std::atomic<bool> goWaitsForStop;
-// Whether the running or last search is answered only on "stop" or "ponderhit".
-bool answerWaitsForCommand();
+// Set by a go with "ponder" or "infinite" while its answer waits for "stop"
+// or "ponderhit" rather than for the end of the search.
+extern std::atomic<bool> answerOnCommand;
 
 // Whether commandWord is word, as a whole word ignoring letter case.
 bool commandIs(const char* word);

@@ -47,7 +47,7 @@ void handOver(const char* line, bool received) {
 
   std::lock_guard<std::mutex> guard(handOverLock);
   commandArgs[0] = 0;
-  const char* blank = findChar(line, ' ');
+  const char* blank = std::strchr(line, ' ');
   const std::size_t wordLength = blank != nullptr ? static_cast<std::size_t>(blank - line) : std::strlen(line);
   if (blank != nullptr) std::strcpy(commandArgs, blank + 1);
   std::memcpy(commandWord, line, wordLength);
@@ -65,15 +65,16 @@ void handOver(const char* line, bool received) {
   } else if (commandIs("isready")) {
     sendToGui("readyok");
   } else if (commandIs("ponderhit")) {
-    untimedSearch = 0;
+    engineHooks.ponderhitHook();
+    answerOnCommand = goWaitsForStop.load();
   } else if (commandIs("stop")) {
-    abortSearch = 1;
+    engineHooks.stopHook();
     // A timed search gets its one bestmove line from the dispatcher when it
     // has returned; an untimed or infinite one gets none there, so it is
     // reported here.
-    if (answerWaitsForCommand()) answerGo(1);
+    if (answerOnCommand) answerGo(1);
   } else {
-    abortSearch = 1;
+    engineHooks.stopHook();
     ++handOverCount;
     commandPending = 1;
     wakePoll();
@@ -91,7 +92,7 @@ void handleLine(char* line) {
 // rest moves to the front.
 void handleCompleteLines() {
   for (;;) {
-    char* lineEnd = findChar(inputBuffer, '\n');
+    char* lineEnd = std::strchr(inputBuffer, '\n');
     if (lineEnd == nullptr) break;
     const std::size_t lineLength = static_cast<std::size_t>(lineEnd - inputBuffer);
     std::memcpy(lineBuffer, inputBuffer, lineLength);

@@ -27,7 +27,7 @@ void setOptionHook() {
   for (; commandArgs[i] != 0 && i + 1 < sizeof lowered; ++i)
     lowered[i] = char(std::tolower(static_cast<unsigned char>(commandArgs[i])));
   lowered[i] = 0;
-  const char* value = findSubstring(lowered, "hash value ");
+  const char* value = std::strstr(lowered, "hash value ");
   if (value != nullptr) hashSizeMb = readInt(value + std::strlen("hash value "));
   if (hashSizeMb < HASH_MIN_MB) hashSizeMb = HASH_MIN_MB;
   if (hashSizeMb > HASH_MAX_MB) hashSizeMb = HASH_MAX_MB;

@@ -48,6 +48,8 @@ void sendToGui(const char* format, ...) {
   if (debugMode) logLine("Engine to GUI: \"%s\"", line);
 }
 
+void sendLine(const char* line) { sendToGui("%s", line); }
+
 void logLine(const char* format, ...) {
   char stamp[64] = "&H:&I:&S - ";
   formatTimestamp(stamp, 0);

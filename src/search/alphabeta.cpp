@@ -5,7 +5,6 @@
 
 #include "board/checks.h"
 #include "eval/eval.h"
-#include "host/host.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
 

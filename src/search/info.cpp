@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/host.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
 
@@ -31,6 +30,6 @@ void reportInfo(int scoreBound) {
     length += size_t(std::snprintf(pvText + length, sizeof pvText - length, "%s%s", k == 0 ? " pv " : " ",
                                    moveToText(bestRoot->pv[k])));
 
-  sendToGui("info depth %d seldepth %d score %s time %" PRIu32 " nodes %" PRIu64 " nps %" PRIu64 "%s",
+  report("info depth %d seldepth %d score %s time %" PRIu32 " nodes %" PRIu64 " nps %" PRIu64 "%s",
             iterationDepth, selDepth, scoreText, time, nodeTotal, nps, pvText);
 }

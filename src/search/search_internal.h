@@ -1,17 +1,22 @@
 // Pieces of the search shared between its own files (and its tests).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "common/golimits.h"
 
-// ---------------------------------------------------------------- hash keys
-// 8192 random bytes: 1024 little-endian lock words, then 1024 index words.
-extern unsigned char* keyBlock;
-extern uint32_t keySeed;
-constexpr uint32_t KEY_SEED = 30073;
-void fillKeyBlock(unsigned n);
-int randomInRange(int lo, int hi);
+// ---------------------------------------------------------------- signals and output
+// Raised by "stop" (and any other command during a search) and by the clock;
+// polled at every counted move.
+extern std::atomic<int> abortSearch;
+// Set by a go with "infinite" or "ponder": no limit applies until "ponderhit".
+extern std::atomic<int> untimedSearch;
+
+// One line to the GUI through the injected output.
+void report(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Tells the output that the root moves are collected.
+void announceSearchStarted();
 
 // ---------------------------------------------------------------- transposition table
 struct HashEntry {

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "host/host.h"
 #include "eval/eval.h"
 #include "platform/platform.h"
 #include "search/search.h"
@@ -80,7 +79,7 @@ void moveToFront(int i) {
 void sendCurrMove(int i) {
   if (quietSearch) return;
   std::lock_guard<std::mutex> guard(rootLock);
-  if (!abortSearch.load()) sendToGui("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
+  if (!abortSearch.load()) report("info currmove %s currmovenumber %d", moveToText(rootMoves[i].move), i + 1);
 }
 
 void reportDuringSearch(int scoreBound) {
@@ -165,7 +164,7 @@ void runThink(int maxDepth, const GoLimits* go) {
       // Said once, before the first search that could use the file.
       endgameFileNamed = true;
       const char* path = endgameFileInUse();
-      sendToGui("info string endgame tables: %s", path != nullptr ? path : "none");
+      report("info string endgame tables: %s", path != nullptr ? path : "none");
     }
     root.movePhase = PHASE_PV;
     root.material = -materialBalance();
@@ -177,12 +176,8 @@ void runThink(int maxDepth, const GoLimits* go) {
 
   abortSearch.store(0);
   searchLimits.nodeCount = 0;
-  thinking.store(1);
-  commandPending.store(0);
-  if (noSearch) {
-    thinking.store(0);
-    return;
-  }
+  announceSearchStarted();
+  if (noSearch) return;
 
   for (iterationDepth = 1;; ++iterationDepth) {
     selDepth = iterationDepth;
@@ -197,7 +192,6 @@ void runThink(int maxDepth, const GoLimits* go) {
     }
     if (stopAfterIteration() || iterationDepth >= maxDepth) break;
   }
-  thinking.store(0);
 }
 
 }  // namespace
@@ -235,17 +229,9 @@ void collectRootMoves(const GoLimits* go) {
 }
 
 void sortRootMoves(int first, int last) {
-  int lastSwap;
-  do {
-    lastSwap = 0;
-    for (int j = first; j < last; ++j) {
-      if (rootMoves[j + 1].score > rootMoves[j].score) {
-        std::swap(rootMoves[j], rootMoves[j + 1]);
-        lastSwap = j;
-      }
-    }
-    last = lastSwap;
-  } while (lastSwap != 0);
+  // Best score first; moves of equal score keep their order.
+  std::stable_sort(rootMoves + first, rootMoves + last + 1,
+                   [](const RootMove& a, const RootMove& b) { return a.score > b.score; });
 }
 
 int stopAfterIteration() {
@@ -285,6 +271,11 @@ uint64_t searchToDepth(int depth) {
   return searchLimits.nodeCount;
 }
 
+const char* bestMoveText() {
+  const char* text = moveToText(bestRoot->pv[0]);
+  return text[0] != '\0' ? text : "0000";
+}
+
 void reportBestMove(int stopped) {
   if (!stopped && !noSearch) reportInfo(0);
   char best[8] = "";
@@ -301,9 +292,9 @@ void reportBestMove(int stopped) {
     }
   }
   if (best[0] == '\0')
-    sendToGui("bestmove 0000");
+    report("bestmove 0000");
   else if (ponder[0] != '\0')
-    sendToGui("bestmove %s ponder %s", best, ponder);
+    report("bestmove %s ponder %s", best, ponder);
   else
-    sendToGui("bestmove %s", best);
+    report("bestmove %s", best);
 }

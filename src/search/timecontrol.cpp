@@ -5,7 +5,6 @@
 #include <climits>
 #include <cstdint>
 
-#include "host/host.h"
 #include "platform/platform.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"

@@ -14,10 +14,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "board/board.h"
 #include "host/host_internal.h"
 #include "search/search.h"
-#include "search/search_internal.h"
 
 namespace {
 
@@ -40,24 +38,17 @@ void watchdog() {
   for (;;) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const SteadyClock::rep deadline = searchDeadline;
-    if (deadline != 0 && SteadyClock::now().time_since_epoch().count() > deadline) abortSearch = 1;
+    if (deadline != 0 && SteadyClock::now().time_since_epoch().count() > deadline) stopSearch();
   }
 }
 
-void fuzzIsReady() {
-  if (hashSizeMb > FUZZ_HASH_LIMIT_MB) hashSizeMb = FUZZ_HASH_LIMIT_MB;
-  prepareTables();
-}
+void fuzzIsReady(int hashMegabytes) { prepareTables(hashMegabytes < FUZZ_HASH_LIMIT_MB ? hashMegabytes : FUZZ_HASH_LIMIT_MB); }
 
-void fuzzGo(const GoLimits& go) {
-  // The go words are read as for a real search (limits, untimed flag), then a
-  // fixed-depth search replaces the real one.
-  setSearchLimits(go, position.side);
-  const int untimed = untimedSearch;
+// The host has read the go words; a fixed-depth search replaces the real one.
+void fuzzGo(const GoLimits&) {
   searchDeadline = (SteadyClock::now() + SEARCH_LIMIT).time_since_epoch().count();
   searchToDepth(FUZZ_SEARCH_DEPTH);
   searchDeadline = 0;
-  untimedSearch = untimed;
 }
 
 // The main thread's work, run wherever the input thread would wait for it.
@@ -77,15 +68,13 @@ void startEngine() {
   resetInputReader();
   commandPending = 0;
   thinking = 0;
-  abortSearch = 0;
-  untimedSearch = 0;
   debugMode = 0;
   quitDone = false;
   releaseTables();
   hashSizeMb = 1;
-  prepareTables();
+  prepareTables(1);
   // A placement without kings is refused, which leaves no position, as at start.
-  setupPosition("fen 8/8/8/8/8/8/8/8 w - - 0 1");
+  setPosition("fen 8/8/8/8/8/8/8/8 w - - 0 1");
 }
 
 }  // namespace
@@ -96,14 +85,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   if (!std::filesystem::exists("LogBook.txt", ignored)) {
     std::filesystem::create_symlink("/dev/null", "LogBook.txt", ignored);
   }
+  setEngineOutput({sendLine, searchStarted});
   EngineHooks hooks{};
   hooks.uciHook = uciHook;
   hooks.isReadyHook = fuzzIsReady;
-  hooks.positionHook = setupPosition;
+  hooks.positionHook = setPosition;
   hooks.setOptionHook = setOptionHook;
   hooks.goHook = fuzzGo;
   hooks.bestMoveHook = reportBestMove;
   hooks.quitHook = releaseTables;
+  hooks.stopHook = stopSearch;
+  hooks.ponderhitHook = ponderHit;
   engineHooks = hooks;
   whileCommandPending = dispatchPending;
   std::thread(watchdog).detach();

@@ -16,32 +16,32 @@ int dispatchCount = 0;
 
 // How the fake search behaves, and the bytes it receives while it runs.
 struct SearchPlan {
-  bool untimed = false, releasesPending = true, endOfInput = false;
+  bool releasesPending = true, endOfInput = false;
   const char* during = "";
 } plan;
+int searchAborted = 0;  // set through the stop hook
 
 void fakeGo(const GoLimits&) {
   calls.push_back(std::string("go ") + commandArgs);
-  untimedSearch = plan.untimed ? 1 : 0;
   if (!plan.releasesPending) return;
-  abortSearch = 0;
-  thinking = 1;
-  commandPending = 0;
+  searchAborted = 0;
+  searchStarted();
   handleInputBytes(plan.during, std::strlen(plan.during));
   if (plan.endOfInput) handleEndOfInput();
-  calls.push_back(abortSearch ? "search aborted" : "search ended");
-  thinking = 0;
+  calls.push_back(searchAborted ? "search aborted" : "search ended");
 }
 
 EngineHooks fakeHooks() {
   EngineHooks hooks{};
   hooks.uciHook = [] { calls.push_back("uci"); };
-  hooks.isReadyHook = [] { calls.push_back("isready"); };
+  hooks.isReadyHook = [](int) { calls.push_back("isready"); };
   hooks.positionHook = [](const char* args) { calls.push_back(std::string("position ") + args); };
   hooks.setOptionHook = [] { calls.push_back(std::string("setoption ") + commandArgs); };
   hooks.goHook = fakeGo;
   hooks.bestMoveHook = [](int stopped) { calls.push_back("bestmove " + std::to_string(stopped)); };
   hooks.quitHook = [] { calls.push_back("quit"); };
+  hooks.stopHook = [] { searchAborted = 1; };
+  hooks.ponderhitHook = [] {};
   return hooks;
 }
 
@@ -65,8 +65,7 @@ class Dispatch : public testing::Test {
     plan = SearchPlan{};
     commandPending = 0;
     thinking = 0;
-    abortSearch = 0;
-    untimedSearch = 0;
+    searchAborted = 0;
     debugMode = 0;
     resetInputReader();
     engineHooks = fakeHooks();
@@ -74,47 +73,19 @@ class Dispatch : public testing::Test {
     output.clear();
   }
 
-  // Feeds the chunks as separate reads, then executes what is still pending.
-  void feed(const std::vector<std::string>& chunks, bool thenEndOfInput = false) {
+  // Feeds the bytes as one read, then executes what is still pending.
+  void feed(const std::string& bytes) {
     testing::internal::CaptureStdout();
-    for (const std::string& chunk : chunks) handleInputBytes(chunk.data(), chunk.size());
-    if (thenEndOfInput) handleEndOfInput();
+    handleInputBytes(bytes.data(), bytes.size());
     // The main loop's next polls (a bounded number, in case a line never clears).
     for (int poll = 0; poll < 100 && commandPending != 0; ++poll) runDispatcher();
     output += testing::internal::GetCapturedStdout();
-  }
-  void feed(const std::string& bytes, bool thenEndOfInput = false) {
-    feed(std::vector<std::string>{bytes}, thenEndOfInput);
   }
 
   std::string output;  // what the commands wrote to standard output
 };
 
 using Calls = std::vector<std::string>;
-
-TEST_F(Dispatch, LinesAreCleanedUpSplitAndMatchedAsWholeWordsIgnoringCase) {
-  // Every line end, a line split over reads, blanks and tabs, unknown words;
-  // nothing is executed after "quit".
-  feed({"ISREADY\r\n  position \t startpos   moves\te2e4  \rUci\n\rucinewgame\nregister later\n", "garb",
-        "age\r", "\nuciok\nStop\nPonderHit\nsetoption name Hash value 8\nisready\nQuit\nisready\n"});
-  EXPECT_EQ(calls, (Calls{"isready", "position startpos moves e2e4", "uci", "bestmove 1", "bestmove 0",
-                          "setoption name Hash value 8", "isready", "quit"}));
-  EXPECT_EQ(output, "readyok\nuciok\nreadyok\n");
-  EXPECT_EQ(dispatchResult, 0);
-}
-
-TEST_F(Dispatch, DebugSwitchesOnlyWithOnOrOff) {
-  feed("debug\ndebug maybe\n");
-  EXPECT_EQ(debugMode, 0);
-  debugMode = 1;
-  feed("DEBUG OFF\n");
-  EXPECT_EQ(debugMode, 0);
-  // Logging on would write a log into the working folder; the switch alone is tested here.
-  std::strcpy(commandArgs, "On");
-  applyDebugCommand();
-  EXPECT_EQ(debugMode, 1);
-  debugMode = 0;
-}
 
 // What the reader does with lines that arrive while the fake search runs, and
 // where the one bestmove comes from.
@@ -127,20 +98,20 @@ TEST_F(Dispatch, LinesDuringASearch) {
   };
   const Case cases[] = {
       // Served by the reader without the engine's set-up; stop aborts, the dispatcher reports.
-      {{false, true, false, "isready\ndebug off\nponderhit\nstop\n"}, "go wtime 1000\n",
+      {{true, false, "isready\ndebug off\nponderhit\nstop\n"}, "go wtime 1000\n",
        {"go wtime 1000", "search aborted", "bestmove 0"}, "readyok\n"},
       // An untimed search gets its bestmove from the reader at "stop".
-      {{true, true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
+      {{true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
       // After ponderhit the search is timed: it ends and the dispatcher reports.
-      {{true, true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
+      {{true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
       // Any other line stops the search and runs after its bestmove.
-      {{false, true, false, "position startpos\n"}, "go depth 5\n",
+      {{true, false, "position startpos\n"}, "go depth 5\n",
        {"go depth 5", "search aborted", "bestmove 0", "position startpos"}, ""},
-      {{false, true, false, "quit\n"}, "go movetime 100\n",
+      {{true, false, "quit\n"}, "go movetime 100\n",
        {"go movetime 100", "search aborted", "bestmove 0", "quit"}, ""},
-      {{false, true, true, ""}, "go wtime 5000\n", {"go wtime 5000", "search aborted", "bestmove 0", "quit"}, ""},
+      {{true, true, ""}, "go wtime 5000\n", {"go wtime 5000", "search aborted", "bestmove 0", "quit"}, ""},
       // A go that keeps its line pending still runs once.
-      {{false, false, false, ""}, "go\nisready\n", {"go ", "bestmove 0", "isready"}, "readyok\n"},
+      {{false, false, ""}, "go\nisready\n", {"go ", "bestmove 0", "isready"}, "readyok\n"},
   };
   for (const Case& c : cases) {
     SetUp();
@@ -151,6 +122,27 @@ TEST_F(Dispatch, LinesDuringASearch) {
     EXPECT_EQ(commandPending, 0) << c.input;
     EXPECT_EQ(dispatchResult, c.expected.back() == "quit" ? 0 : 1) << c.input;
   }
+}
+
+int hashAfter(const char* args) {
+  std::strcpy(commandArgs, args);
+  setOptionHook();
+  return hashSizeMb;
+}
+
+TEST(Options, HashValueIsReadAndKeptInRange) {
+  hashSizeMb = 1;
+  EXPECT_EQ(hashAfter("name Hash value 64"), 64);
+  EXPECT_EQ(hashAfter("name hash value 32"), 32);  // names in any letter case
+  EXPECT_EQ(hashAfter("name Ponder value false"), 32);
+  EXPECT_EQ(hashAfter("name Hash value 32MB"), 32);
+  EXPECT_EQ(hashAfter("name Hash value abc"), 1);
+  EXPECT_EQ(hashAfter("name Hash value -5"), 1);
+  EXPECT_EQ(hashAfter("name Hash value 1024"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value 1025"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
+  EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
+  EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
 }
 
 }  // namespace

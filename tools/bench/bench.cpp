@@ -10,10 +10,10 @@
 
 #include "bench_positions.h"
 #include "board/board.h"
-#include "eval/endgame_internal.h"
-#include "host/host.h"
+#include "eval/endgame_file.h"
 #include "search/search.h"
-#include "search/search_tree.h"
+
+constexpr int BENCH_HASH_MB = 16;
 
 int main(int argc, char** argv) {
   const int depth = argc > 1 ? std::atoi(argv[1]) : 9;
@@ -22,21 +22,18 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  forgetEndgameFile();
-  endgameLoadPending = false;
+  ignoreEndgameFile();
 
   uint64_t totalNodes = 0;
   const auto start = std::chrono::steady_clock::now();
   int index = 0;
   for (const char* text : benchPositions) {
-    hashSizeMb = 16;
     releaseTables();  // fresh tables, as after start-up
-    prepareTables();
+    prepareTables(BENCH_HASH_MB);
     setupPosition(text);
     const uint64_t nodeTotal = searchToDepth(depth);
     totalNodes += nodeTotal;
-    const char* best = moveToText(bestRoot->pv[0]);
-    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, best[0] ? best : "0000", text);
+    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, bestMoveText(), text);
   }
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   const uint64_t nps = ms > 0 ? totalNodes * 1000 / uint64_t(ms) : 0;

@@ -13,7 +13,7 @@ namespace {
 const char* const middlegame = "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
 
 void setUp(const char* text) {
-  static const bool ready = (prepareTables(), true);
+  static const bool ready = (prepareTables(1), true);
   (void)ready;
   setupPosition(text);
   position.currentMove = &position.moveStack[ROOT_RECORD];
@@ -73,7 +73,7 @@ void BM_SearchDepth6(benchmark::State& state) {
   uint64_t nodeTotal = 0;
   for (auto _ : state) {
     releaseTables();
-    prepareTables();
+    prepareTables(1);
     setUp(middlegame);
     nodeTotal += searchToDepth(6);
   }

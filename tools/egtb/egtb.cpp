@@ -103,7 +103,7 @@ int attackerMoves(int man, int ak, int dk, int m, int* children, int& promotionS
   for (int i = 0; i < g.kingStepCount[ak]; ++i) {
     int to = g.kingSteps[ak][i];
     if ((kingBarred & bit(to)) == 0) {
-      children[count++] = tableIndex(to, dk, m, 1);
+      children[count++] = endgameIndex(to, dk, m, 1);
     }
   }
   promotionSquare = -1;
@@ -113,10 +113,10 @@ int attackerMoves(int man, int ak, int dk, int m, int* children, int& promotionS
       if (rankOf(push) == 7) {
         promotionSquare = push;
       } else {
-        children[count++] = tableIndex(ak, dk, push, 1);
+        children[count++] = endgameIndex(ak, dk, push, 1);
         int doublePush = m + 2;
         if (rankOf(m) == 1 && doublePush != ak && doublePush != dk) {
-          children[count++] = tableIndex(ak, dk, doublePush, 1);
+          children[count++] = endgameIndex(ak, dk, doublePush, 1);
         }
       }
     }
@@ -129,7 +129,7 @@ int attackerMoves(int man, int ak, int dk, int m, int* children, int& promotionS
       if (to == ak || to == dk) {
         break;
       }
-      children[count++] = tableIndex(ak, dk, to, 1);
+      children[count++] = endgameIndex(ak, dk, to, 1);
     }
   }
   return count;
@@ -150,7 +150,7 @@ int defenderMoves(int man, int ak, int dk, int m, int* children, bool& canTakeMa
     if (to == m) {
       canTakeMan = true;
     } else if (!manAttacks(man, m, to, ak)) {
-      children[count++] = tableIndex(ak, to, m, 0);
+      children[count++] = endgameIndex(ak, to, m, 0);
     }
   }
   return count;
@@ -163,7 +163,7 @@ int promotionMate(int ak, int dk, int square, const std::vector<uint8_t>& queenT
                   const std::vector<uint8_t>& rookTable) {
   int best = 0;
   for (const std::vector<uint8_t>* table : {&queenTable, &rookTable}) {
-    int value = (*table)[tableIndex(ak, dk, square, 1)];
+    int value = (*table)[endgameIndex(ak, dk, square, 1)];
     if (value <= ENTRY_MAX_MATE && (best == 0 || value + 1 < best)) {
       best = value + 1;
     }
@@ -173,21 +173,18 @@ int promotionMate(int ak, int dk, int square, const std::vector<uint8_t>& queenT
 
 }  // namespace
 
-const int foldedKingSquares[10] = {
-    squareCode(0, 0), squareCode(0, 1), squareCode(0, 2), squareCode(0, 3), squareCode(1, 1),
-    squareCode(1, 2), squareCode(1, 3), squareCode(2, 2), squareCode(2, 3), squareCode(3, 3)};
 
 std::vector<uint8_t> solveEnding(int man, const std::vector<uint8_t>* queenTable,
                                  const std::vector<uint8_t>* rookTable) {
-  std::vector<uint8_t> table(EGTB_TABLE_SIZE, ENTRY_IMPOSSIBLE);
-  std::vector<uint8_t> promotion(EGTB_TABLE_SIZE, 0);  // mate after promoting, in moves
+  std::vector<uint8_t> table(ENDGAME_TABLE_SIZE, ENTRY_IMPOSSIBLE);
+  std::vector<uint8_t> promotion(ENDGAME_TABLE_SIZE, 0);  // mate after promoting, in moves
   std::vector<int> attackerOpen;
   std::vector<int> defenderOpen;
   int children[40];  // at most 8 king moves and 27 queen moves
   int longestPromotion = 0;
 
   // Mates, stalemates, the man lost, and the open positions.
-  for (int index = 0; index < EGTB_TABLE_SIZE; ++index) {
+  for (int index = 0; index < ENDGAME_TABLE_SIZE; ++index) {
     int ak = index >> 13, dk = (index >> 7) & 63, m = (index >> 1) & 63, b = index & 1;
     if (!isPossible(man, ak, dk, m, b)) {
       continue;
@@ -291,15 +288,15 @@ EndgameTables solveAllEndings() {
 
 std::vector<uint8_t> packEndgameFile(const EndgameTables& tables) {
   std::vector<uint8_t> bytes;
-  bytes.reserve(EGTB_FILE_SIZE);
+  bytes.reserve(ENDGAME_FILE_SIZE);
   for (const std::vector<uint8_t>* table : {&tables.queen, &tables.rook}) {
     for (int kingSquare : foldedKingSquares) {
-      auto start = table->begin() + kingSquare * EGTB_BLOCK_SIZE;
-      bytes.insert(bytes.end(), start, start + EGTB_BLOCK_SIZE);
+      auto start = table->begin() + kingSquare * ENDGAME_BLOCK_SIZE;
+      bytes.insert(bytes.end(), start, start + ENDGAME_BLOCK_SIZE);
     }
   }
   // Pawn blocks: the attacking king on files a to d, square codes 0..31.
-  bytes.insert(bytes.end(), tables.pawn.begin(), tables.pawn.begin() + 32 * EGTB_BLOCK_SIZE);
+  bytes.insert(bytes.end(), tables.pawn.begin(), tables.pawn.begin() + PAWN_BLOCKS * ENDGAME_BLOCK_SIZE);
   return bytes;
 }
 

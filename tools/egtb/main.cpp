@@ -24,6 +24,6 @@ int main(int argc, char** argv) {
                 names[i], f.legal[0], f.wins[0], f.draws[0], f.longestMate[0], f.legal[1], f.wins[1],
                 f.draws[1], f.longestMate[1]);
   }
-  std::printf("%s written (%d bytes)\n", path, EGTB_FILE_SIZE);
+  std::printf("%s written (%zu bytes)\n", path, ENDGAME_FILE_SIZE);
   return 0;
 }

@@ -16,7 +16,6 @@
 
 #include "board/board.h"
 #include "board/checks.h"
-#include "search/search_internal.h"
 
 namespace {
 
@@ -100,10 +99,10 @@ int main(int argc, char** argv) {
   }
   if (text.empty()) text = "startpos";
 
-  fillKeyBlock(8192);
-  initAttackTables();
-  setupPosition(text.c_str());
-  if (!positionValid()) return 1;  // the reason has gone out as an info line
+  if (const char* refusal = setupPosition(text.c_str())) {
+    std::fprintf(stderr, "position rejected: %s\n", refusal);
+    return 1;
+  }
 
   position.currentMove = &position.moveStack[ROOT_RECORD];
   ply = 0;

@@ -28,8 +28,7 @@
 
 #include "board/board.h"
 #include "search/search.h"
-#include "search/legal_moves.h"
-#include "support/engine_process.h"
+#include "engine_process.h"
 
 namespace {
 
@@ -66,8 +65,10 @@ struct Tally {
 // The legal moves of the side to move in the position set up last.
 std::vector<std::string> legalMoveTexts() {
   position.currentMove = &position.moveStack[ROOT_RECORD];
+  Move list[MAX_LEGAL_MOVES];
+  const int count = legalMoves(list, MAX_LEGAL_MOVES);
   std::vector<std::string> texts;
-  for (const Move& m : legalMoves()) texts.emplace_back(moveToText(m));
+  for (int i = 0; i < count; ++i) texts.emplace_back(moveToText(list[i]));
   return texts;
 }
 
@@ -325,7 +326,7 @@ int main(int argc, char** argv) {
                  "[--engine PATH] [--quiet]\n");
     return 2;
   }
-  prepareTables();
+
   std::mt19937 random(options.seed);
   Tally tally;
   Player players[2];
