@@ -170,11 +170,11 @@ for workload in "${workloads[@]}"; do
   old_time="$(median <"$work/old.times")"
   new_time="$(median <"$work/new.times")"
   if [ "$old_nodes" = "$new_nodes" ]; then
-    ratio="$(awk -v a="$old_time" -v b="$new_time" 'BEGIN { printf "%.2f", b > 0 ? a / b : 0 }')"
+    ratio="$(awk -v a="$old_time" -v b="$new_time" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')"
     note=""
   else
     ratio="$(awk -v a="$old_time" -v b="$new_time" -v na="$old_nodes" -v nb="$new_nodes" \
-      'BEGIN { printf "%.2f", (b > 0 && na > 0) ? (a / na) / (b / nb) : 0 }')"
+      'BEGIN { printf "%.2f", ((b > 0 && na > 0) ? (a / na) / (b / nb) : 0) }')"
     note="  (node counts differ: time per node compared)"
   fi
   printf "%-28s %14s %14s %9s %9s %7sx%s\n" "$(label "$workload")" "$old_nodes" "$new_nodes" "$old_time" "$new_time" \
