@@ -41,11 +41,38 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   return e.side == s && slidesAlong(e.type, step);
 }
 
+// Whether side `by` would attack the square `to` once a king has left `from`
+// for it: the same answer as the attack test after the move, where `from` is
+// empty and a man taken on `to` is gone.
+inline bool attackedAfterKingMove(int by, int from, int to) {
+  const Position& p = position;
+  for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
+    const PieceSlot& slot = p.pieceList[by][j];
+    if (slot.type == NONE || slot.type == PAWN || slot.square == to) continue;
+    const int step = rayStep[slot.type][to - slot.square + DIFF_OFFSET];
+    if (step == 0) continue;
+    int sq = slot.square + step;
+    while (sq != to && (sq == from || p.board[sq].type == NONE)) sq += step;
+    if (sq == to) return true;
+  }
+  // A pawn beside the square in front of `to`, seen from side by.
+  const int front = to - pawnDir[by];
+  if (onBoard(front)) {
+    const BoardEntry& left = p.board[front - 1];
+    const BoardEntry& right = p.board[front + 1];
+    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
+  }
+  return stepTable[KING][p.pieceList[by][0].square - to + DIFF_OFFSET] != 0;
+}
+
 // Whether making m (by position.side) would leave its own king attacked: 1 or
-// 0, or NOT_KNOWN for king moves, en passant, castling and a side in check.
-// Otherwise the only attack the move can open runs through its origin.
+// 0, or NOT_KNOWN for en passant, castling and, when the side is in check,
+// every move but a king's. Otherwise the only attack a move other than the
+// king's can open runs through its origin.
 inline int leavesKingAttacked(const Move& m, bool inCheck) {
-  if (inCheck || m.piece == KING || (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG))) return NOT_KNOWN;
+  if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
+  if (m.piece == KING) return attackedAfterKingMove(position.xside, m.from, m.to) ? 1 : 0;
+  if (inCheck) return NOT_KNOWN;
   const int king = position.pieceList[position.side][0].square;
   return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
 }
