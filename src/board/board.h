@@ -139,4 +139,7 @@ bool decodeMoveText(const char* token, Move& m);
 const char* setupPosition(const char* args);
 // False after a position command that was rejected: there is no position then.
 bool positionValid();
+// Whether the piece lists, counts and keys agree with the board (for the
+// debug builds' assertions).
+bool positionConsistent();
 

@@ -57,3 +57,27 @@ void computeKeys(uint32_t& lock, uint32_t& index) {
     index ^= indexKeys[k];
   }
 }
+
+bool positionConsistent() {
+  const Position& p = position;
+  int men = 0;
+  int material = 0;
+  for (int s = WHITE; s <= BLACK; ++s) {
+    for (int slot = 0; slot <= p.lastIndex[s]; ++slot) {
+      const PieceSlot& man = p.pieceList[s][slot];
+      if (man.type == NONE) continue;
+      const BoardEntry& e = p.board[man.square];
+      if (!onBoard(man.square) || e.type != man.type || e.side != s || e.listIndex != slot) return false;
+      ++men;
+      material += pieceValue[man.type];
+    }
+  }
+  for (int sq = 0; sq <= 0x77; ++sq) {
+    if (!onBoard(sq) || p.board[sq].type == NONE) continue;
+    if (--men < 0) return false;  // a man on the board that no slot names
+  }
+  uint32_t lock = 0;
+  uint32_t index = 0;
+  computeKeys(lock, index);
+  return men == 0 && material == p.totalMaterial && lock == p.lockKey && index == p.indexKey;
+}

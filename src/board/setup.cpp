@@ -1,5 +1,6 @@
 // The position command: the start position or a FEN placement, then the game
 // moves, which are played on the board and kept in the history window.
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 
@@ -239,6 +240,7 @@ const char* setupPosition(const char* args) {
   }
   // Captures and promotions have left gaps and promoted men among the pawns.
   rebuildPieceLists();
+  assert(positionConsistent());
   return nullptr;
 }
 

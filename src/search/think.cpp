@@ -1,6 +1,7 @@
 // The think driver: iterative deepening with aspiration windows over the list
 // of legal root moves, and the bestmove report.
 #include <algorithm>
+#include <cassert>
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
@@ -54,6 +55,8 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
+  // Every move made below the root has been taken back exactly.
+  assert(positionConsistent());
   std::lock_guard<std::mutex> guard(rootLock);
   std::memcpy(rootMoves[i].pv, rootLine, sizeof rootLine);
   if (abortSearch.load()) return false;

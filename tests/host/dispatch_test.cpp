@@ -1,11 +1,16 @@
 // The input thread's line handling and the dispatcher, driven on one thread:
-// while a line is pending, the reader runs the dispatcher itself.
+// while a line is pending, the reader runs the dispatcher itself. Beside them
+// the Hash option, the log's time stamp and the allocation failure report.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "common/common.h"
 #include "host/host_internal.h"
 
 namespace {
@@ -144,5 +149,35 @@ TEST(Options, HashValueIsReadAndKeptInRange) {
   EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
   EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
 }
+
+// The log's time stamp is the local time of day (within two seconds, across
+// midnight too).
+TEST(Timestamp, IsTheLocalTimeOfDay) {
+  char text[64] = "&H:&I:&S";
+  const std::time_t now = std::time(nullptr);
+  formatTimestamp(text, 0);
+  std::tm parts{};
+  localtime_r(&now, &parts);
+  const int stamped = std::stoi(text) * 3600 + std::stoi(text + 3) * 60 + std::stoi(text + 6);
+  const int apart = (stamped - (parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec) + 86400) % 86400;
+  EXPECT_TRUE(apart <= 2 || apart >= 86398) << text;
+}
+
+// A failed allocation is reported on standard output and gives null; in a
+// child process whose address space is capped, so that the allocation really
+// fails (the sanitizers need more address space than that).
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+TEST(AllocZeroed, ReportsAFailureInGermanAndGivesNull) {
+  auto allocateTooMuch = [] {
+    const rlimit cap{1u << 30, 1u << 30};
+    setrlimit(RLIMIT_AS, &cap);
+    testing::internal::CaptureStdout();
+    void* block = allocZeroed(4294967295u);
+    const std::string said = testing::internal::GetCapturedStdout();
+    std::exit(block == nullptr && said == "4294967295 Bytes Arbeitsspeicher nicht mehr verf\x81gbar\n" ? 0 : 1);
+  };
+  EXPECT_EXIT(allocateTooMuch(), testing::ExitedWithCode(0), "");
+}
+#endif
 
 }  // namespace

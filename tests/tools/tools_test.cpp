@@ -1,7 +1,5 @@
-// The tools: every entry of the endgame generator's tables checked against the
-// moves of its position on an independent 0x88 board, the file the build
-// writes read back through the engine's lookup, the bench signature and the
-// perft tool's counts.
+// The endgame tables entry by entry on an independent 0x88 board and through
+// the engine's lookup; the bench signature and the perft tool's counts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,7 +15,6 @@
 
 namespace {
 
-// The solved endgame tables, solved once per run.
 const EndgameTables& solvedTables() {
   static const EndgameTables tables = solveAllEndings();
   return tables;
@@ -28,7 +25,6 @@ const std::vector<uint8_t>& tableOf(int man) {
   return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
 }
 
-// Everything the command writes to standard output.
 std::string outputOf(const std::string& command) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");

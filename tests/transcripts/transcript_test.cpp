@@ -1,6 +1,5 @@
-// Protocol conversations with the real engine, written as transcripts: every
-// case of the *.txt files beside this one is one test against a fresh engine
-// process. README.md beside this file describes the format.
+// Runs each case of the *.txt files beside this one against a fresh engine
+// process; README.md beside it describes the format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -73,12 +72,13 @@ std::vector<Case> loadAll() {
   const std::vector<std::string> ops = {">>", ">", "<", "=", "!<", "?", "sleep", "quiet", "close", "exit", "file"};
   std::vector<Case> cases;
   for (const auto& path : files) {
+    const size_t firstCase = cases.size();
     std::vector<std::pair<size_t, int>> repeats;  // open repeat blocks: first step, count
     std::ifstream in(path);
     std::string text;
     for (int number = 1; std::getline(in, text); ++number) {
       if (text.find_first_not_of(" \t\r") == std::string::npos || startsWith(text, "//")) continue;
-      if (startsWith(text, "# ") || cases.empty()) {
+      if (startsWith(text, "# ") || cases.size() == firstCase) {
         // "# Stop during a search, twice" names the case file_StopDuringASearchTwice.
         std::string name = path.stem().string() + "_";
         for (size_t i = 2, upper = 1; i < text.size(); ++i) {
@@ -110,7 +110,6 @@ std::vector<Case> loadAll() {
   return cases;
 }
 
-// Plays one case against a fresh engine.
 class Conversation {
  public:
   void run(const Case& c) {
@@ -229,7 +228,6 @@ class Conversation {
     }
   }
 
-  // The last lines read, for failure messages.
   std::string context() const {
     std::string text = "\n  last lines read:";
     for (size_t i = seen_.size() > 12 ? seen_.size() - 12 : 0; i < seen_.size(); ++i) text += "\n    " + seen_[i].substr(0, 200);
