@@ -7,6 +7,7 @@
 
 int rayStep[7][2 * DIFF_OFFSET + 1];
 int stepTable[7][2 * DIFF_OFFSET + 1];
+uint64_t emptyBoardReach[7][64];
 
 namespace {
 
@@ -42,6 +43,17 @@ void initAttackTables() {
     for (int s = 1; s <= 7; ++s) {
       rayStep[QUEEN][d * s + DIFF_OFFSET] = d;
       rayStep[i < 4 ? ROOK : BISHOP][d * s + DIFF_OFFSET] = d;
+    }
+  }
+  for (int t = 0; t < 7; ++t) {
+    for (int from = 0; from <= 0x77; ++from) {
+      if (!onBoard(from)) continue;
+      uint64_t reach = 0;
+      for (int to = 0; to <= 0x77; ++to) {
+        if (onBoard(to) && to != from && rayStep[t][to - from + DIFF_OFFSET] != 0)
+          reach |= uint64_t(1) << squareIndex64(to);
+      }
+      emptyBoardReach[t][squareIndex64(from)] = reach;
     }
   }
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "common/common.h"
+#include "platform/platform.h"
 #include "search/search.h"
 #include "search/search_internal.h"
 
@@ -18,8 +19,12 @@ void prepareTables(int hashMegabytes) {
   const uint64_t megabytes = uint64_t(std::clamp(hashMegabytes, HASH_MIN_MB, HASH_MAX_MB));
   const uint64_t entries = megabytes * ENTRIES_PER_MB;
   if (entries == hashEntries) return;
-  // Allocate first: when that fails the previous table stays in use.
-  auto* table = static_cast<HashEntry*>(allocZeroed(unsigned(entries * sizeof(HashEntry))));
+  // Allocate first: when that fails the previous table stays in use. The
+  // pages are brought in here, so that the first search does not pay for
+  // them; the plain allocator reports a block that cannot be had at all.
+  const uint64_t bytes = entries * sizeof(HashEntry);
+  auto* table = static_cast<HashEntry*>(allocResident(bytes));
+  if (table == nullptr) table = static_cast<HashEntry*>(allocZeroed(unsigned(bytes)));
   if (table == nullptr) return;
   free(hashTable);
   hashTable = table;

@@ -52,6 +52,7 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.best = -MATE_SCORE;
   root.alpha = int16_t(alpha);
   root.beta = int16_t(beta);
+  root.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
   // Every move made below the root has been taken back exactly.
