@@ -22,6 +22,10 @@ inline void toggleMan(int sq, int s, int t) {
   position.indexKey ^= indexKeys[k];
 }
 
+// The square of the pawn an en-passant capture takes: beside the origin, on
+// the destination's file.
+inline int enPassantVictim(const Move& m) { return (m.to & 7) + (m.from & 0x70); }
+
 }  // namespace
 
 void clearPromotionStack() { promotionDepth = 0; }
@@ -98,8 +102,7 @@ void makeMove(Move& m) {
         p.pieceList[side][b[m.to + 1].listIndex].square = m.to + 1;
       }
       if (m.code & MOVE_EP) {
-        // The taken pawn stands beside the origin, on the destination's file.
-        const int e = (m.to & 7) + (m.from & 0x70);
+        const int e = enPassantVictim(m);
         toggleMan(e, xside, PAWN);
         p.pieceList[xside][b[e].listIndex].type = NONE;
         b[e].type = NONE;
@@ -161,7 +164,7 @@ void unmakeMove(Move& m) {
     p.pieceList[side][b[m.to - 2].listIndex].square = m.to - 2;
   }
   if (m.code & MOVE_EP) {
-    const int e = (m.to & 7) + (m.from & 0x70);
+    const int e = enPassantVictim(m);
     toggleMan(e, xside, PAWN);
     b[e].type = PAWN;
     b[e].side = int8_t(xside);
@@ -187,23 +190,23 @@ void unmakeMove(Move& m) {
   }
 }
 
-int canReach(int type, int from, int to) {
+bool canReach(int type, int from, int to) {
   const int step = rayStep[type][to - from + DIFF_OFFSET];
-  if (step == 0) return 0;
+  if (step == 0) return false;
   int sq = from + step;
   while (sq != to && position.board[sq].type == NONE) sq += step;
   return sq == to;
 }
 
-int isAttacked(int by, int sq) {
+bool isAttacked(int by, int sq) {
   const Position& p = position;
   for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
     const PieceSlot& slot = p.pieceList[by][j];
     if (slot.type == NONE || slot.type == PAWN) continue;
     if (slot.type == KNIGHT) {
-      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return 1;
+      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return true;
     } else if (canReach(slot.type, slot.square, sq)) {
-      return 1;
+      return true;
     }
   }
   // The squares beside p may lie off the board (index -1 included); the
@@ -212,29 +215,29 @@ int isAttacked(int by, int sq) {
   if (onBoard(p0)) {
     const BoardEntry& left = p.board[p0 - 1];
     const BoardEntry& right = p.board[p0 + 1];
-    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return 1;
+    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
   }
-  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET];
+  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
 }
 
-int isRepetition() {
+bool isRepetition() {
   const Move* m = position.currentMove;
-  if (m->code & MOVE_IRREVERSIBLE) return 0;
+  if (m->code & MOVE_IRREVERSIBLE) return false;
   for (;;) {
     // Only positions with the same side to move: two records at a time. The
     // history always starts with a sentinel; the array's start ends the scan too.
-    if (m - position.moveStack < 2) return 0;
+    if (m - position.moveStack < 2) return false;
     --m;
-    if (m->code & MOVE_IRREVERSIBLE) return 0;
+    if (m->code & MOVE_IRREVERSIBLE) return false;
     --m;
-    if (m->code & MOVE_IRREVERSIBLE) return 0;
-    if (m->lockKey == position.lockKey) return 1;
+    if (m->code & MOVE_IRREVERSIBLE) return false;
+    if (m->lockKey == position.lockKey) return true;
   }
 }
 
 int captureGain() {
   const Move& m = *position.currentMove;
-  if (!(m.code & 0x003E0000)) return 0;  // captured type, en passant, promotion
+  if (!(m.code & MOVE_TAKES_OR_PROMOTES)) return 0;
   int gain = pieceValue[m.captured];
   if (m.code & MOVE_EP) gain += pieceValue[PAWN];
   if (m.code & MOVE_PROMOTION) gain += pieceValue[m.piece] - pieceValue[PAWN];

@@ -18,16 +18,6 @@ const int passedPawnBonus[8] = {0, 8, 10, 20, 40, 60, 80, 0};
 const int centreDistance[8] = {3, 2, 1, 0, 0, 1, 2, 3};
 const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
-// Number of set bits of each byte value.
-const uint8_t popCount8[256] = {
-#define B2(n) n, n + 1, n + 1, n + 2
-#define B4(n) B2(n), B2(n + 1), B2(n + 1), B2(n + 2)
-#define B6(n) B4(n), B4(n + 1), B4(n + 1), B4(n + 2)
-    B6(0), B6(1), B6(1), B6(2)
-#undef B6
-#undef B4
-#undef B2
-};
 
 namespace {
 
@@ -125,8 +115,8 @@ void scorePawns(PawnEntry& entry, const uint64_t pawns[2]) {
       }
     }
     const uint8_t isolated = pawnsSeen & uint8_t(~((pawnsSeen << 1) | (pawnsSeen >> 1)));
-    S += popCount8[isolated] * isolatedPawnPenalty + popCount8[doubledFiles] * doubledPawnPenalty +
-         popCount8[uint8_t(isolated & doubledFiles)] * isolatedDoubledPenalty;
+    S += std::popcount(isolated) * isolatedPawnPenalty + std::popcount(doubledFiles) * doubledPawnPenalty +
+         std::popcount(uint8_t(isolated & doubledFiles)) * isolatedDoubledPenalty;
     entry.score[s] = S;
     entry.secondRankFiles[s] = pawnFiles[s][1];
   }
@@ -300,7 +290,7 @@ int evaluate() {
   for (int s = WHITE; s <= BLACK; s++) {
     uint8_t enemySecondRank = entry.secondRankFiles[s ^ 1];
     if (seventhCount[s] > 0 && enemySecondRank != 0)
-      score[s] += (popCount8[enemySecondRank] + seventhRankBase) * seventhCount[s];
+      score[s] += (std::popcount(enemySecondRank) + seventhRankBase) * seventhCount[s];
   }
 
   score[p.xside] += tempoBonus;

@@ -7,27 +7,18 @@
 #include "eval/eval.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
+#include "search/tuning.h"
 
 SearchNode nodes[MAX_PLY + 1];
 Move killers[MAX_PLY + 1][KILLER_SLOTS];
 
 namespace {
 
-constexpr int LAZY_MARGIN = 128;      // stand-pat without evaluating beyond this
-constexpr int FUTILITY_MARGIN = 256;  // one pawn
-// The largest static score: anything beyond would read as a mate.
-constexpr int STATIC_SCORE_LIMIT = MATE_THRESHOLD - 1;
-constexpr uint32_t TAKES_OR_PROMOTES = 0x000E0000 | MOVE_EP | MOVE_PROMOTION;
 
 // A score known without search, kept below the mate scores.
 int staticScore(int score) { return std::clamp(score, -STATIC_SCORE_LIMIT, STATIC_SCORE_LIMIT); }
 
 int kingSquare(int s) { return position.pieceList[s][0].square; }
-
-void flipSides() {
-  position.side = position.xside;
-  position.xside ^= 1;
-}
 
 // Copies line[from..] up to its first sentinel into target at the same
 // indexes and closes the copy with a sentinel (index 63 at the latest).
@@ -66,7 +57,7 @@ int scoreKnownMove(SearchNode* node, Move& move, int value) {
 // The extension rules that read only the move records.
 bool extendedByRecord(const Move& move) {
   const Move& previous = *(&move - 1);
-  if (previous.to == move.to && (previous.code & TAKES_OR_PROMOTES) &&
+  if (previous.to == move.to && (previous.code & MOVE_TAKES_OR_PROMOTES) &&
       pieceValue[previous.piece] > pieceValue[move.piece])
     return true;
   if (move.piece == PAWN && (move.to < 0x18 || move.to > 0x5F)) return true;
@@ -125,7 +116,7 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.material = material;
   node.pv = pv;
 
-  flipSides();
+  switchSide();
   node.inCheck = checkHint != CHECK_UNKNOWN ? checkHint == CHECK_GIVEN
                                             : isAttacked(position.xside, kingSquare(position.side)) != 0;
   searchMoves(&node);
@@ -138,7 +129,7 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
       if (node.best > alphaIn) storeKiller(pv[ply]);
     }
   }
-  flipSides();
+  switchSide();
 
   if (node.best >= beta) return beta;
   if (node.best > alpha) return node.best;
@@ -180,7 +171,7 @@ int searchVisitor(void* arg) {
 
   // Futility (delta pruning in quiescence): a quiet-enough move that leaves
   // the material more than a pawn below alpha is scored by its material.
-  if (newDepth <= 3 && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
+  if (newDepth <= FUTILITY_MAX_DEPTH && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
     node->best = int16_t(std::max(int(node->best), staticScore(childMaterial)));
     if (leavesCheck != 0) unmakeMove(move);
     return 0;
@@ -210,7 +201,7 @@ int searchVisitor(void* arg) {
     ++ply;
     ++position.currentMove;
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
     const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childCheck);
     --ply;
     --position.currentMove;
@@ -228,7 +219,7 @@ int searchVisitor(void* arg) {
     copyLine(node->childPv, node->pv, ply);
   } else {
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
   }
   const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childCheck);
   --ply;
@@ -262,7 +253,7 @@ int nullMoveVisitor(void* arg) {
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
-  const int v = -search(-node->beta, -node->beta + 1, node->depth - 3, -node->material, node->childPv);
+  const int v = -search(-node->beta, -node->beta + 1, node->depth - NULL_MOVE_REDUCTION, -node->material, node->childPv);
   --ply;
   --position.currentMove;
 
@@ -277,7 +268,7 @@ int nullMoveVisitor(void* arg) {
 int searchMoves(SearchNode* node) {
   Move& current = *position.currentMove;
 
-  if (node->depth >= 2 && node->beta <= MATE_SCORE) {
+  if (node->depth >= NULL_MOVE_MIN_DEPTH && node->beta <= MATE_SCORE) {
     current = nullMoveTemplate;
     node->movePhase = PHASE_NULL;
     if (nullMoveVisitor(node)) return 1;

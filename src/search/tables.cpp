@@ -7,11 +7,8 @@
 #include "platform/platform.h"
 #include "search/search.h"
 #include "search/search_internal.h"
+#include "search/tuning.h"
 
-namespace {
-constexpr int HASH_MIN_MB = 1;
-constexpr int HASH_MAX_MB = 1024;
-}  // namespace
 
 void prepareTables(int hashMegabytes) {
   // 1024 MB is 2^27 entries of 8 bytes, so the byte count still fits the

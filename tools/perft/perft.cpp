@@ -60,14 +60,12 @@ int perftVisitor(void* arg) {
   if (!leavesCheck) {
     uint64_t count = 1;
     if (frame.depth > 1) {
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
       ++p.currentMove;
       PerftFrame child{frame.depth - 1, 0, false, false};
       count = runGenerators(child);
       --p.currentMove;
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
     }
     frame.sequences += count;
     if (frame.divide) std::printf("%s: %" PRIu64 "\n", moveToText(m), count);
