@@ -2,6 +2,7 @@
 #include "common/common.h"
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -107,4 +108,14 @@ int readInt(const char* text) {
   }
   if (negative) return value < INT_MIN ? INT_MIN : static_cast<int>(value);
   return -value > INT_MAX ? INT_MAX : static_cast<int>(-value);
+}
+
+bool readNumberArgument(const char* text, long lowest, long highest, long& number) {
+  if (text == nullptr || *text < '0' || *text > '9') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != 0 || value < lowest || value > highest) return false;
+  number = value;
+  return true;
 }

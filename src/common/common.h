@@ -25,3 +25,7 @@ char* duplicateString(const char* text);
 // Reads an int the way atoi does (blanks, sign, digits up to the first other
 // character, 0 without digits), but saturates at the ends of int's range.
 int readInt(const char* text);
+
+// Reads a whole decimal number from lowest to highest out of a command-line
+// argument (nothing else, not even blanks); false when text is anything else.
+bool readNumberArgument(const char* text, long lowest, long highest, long& number);

@@ -14,7 +14,7 @@ constexpr int HASH_MAX_MB = 1024;
 
 void uciHook() {
   hashSizeMb = 1;
-  sendToGui("id name Tavrolin 4.20");
+  sendToGui("id name Tavrolin " TAVROLIN_VERSION);
   sendToGui("id author Pemberlyn");
   sendToGui("option name Hash type spin default %d min %d max %d", hashSizeMb, HASH_MIN_MB, HASH_MAX_MB);
   sendToGui("option name Ponder type check default true");

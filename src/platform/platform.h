@@ -33,7 +33,8 @@ long long regularFileSize(const char* path);
 // cannot be allocated for or reads short; size receives the file's length.
 unsigned char* readWholeFileWith(const char* path, void* (*allocate)(unsigned), std::size_t& size);
 
-// The folder holding the running executable, with a trailing '/', or "".
+// The folder holding the running executable, with a trailing path separator,
+// or "".
 std::string executableFolder();
 
 // A zero-filled block whose pages are all in memory already, on huge pages

@@ -232,6 +232,7 @@ void collectRootMoves(const GoLimits* go) {
 }
 
 void sortRootMoves(int first, int last) {
+  if (last < first) return;  // no root move (mate or stalemate): nothing to sort
   // Best score first; moves of equal score keep their order.
   std::stable_sort(rootMoves + first, rootMoves + last + 1,
                    [](const RootMove& a, const RootMove& b) { return a.score > b.score; });

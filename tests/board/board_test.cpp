@@ -43,7 +43,7 @@ void expectSame(const Snapshot& a, const Snapshot& b, const char* move) {
 }
 
 // After a move (the mover still in `side`): keys from scratch with the other
-// side to move, lists pointing at the right squares, the count of men.
+// side to move, lists pointing at the right squares, the counts of men and material.
 void checkAfterMove(const Move& m) {
   Position& p = position;
   const char* text = moveToText(m);
@@ -53,16 +53,17 @@ void checkAfterMove(const Move& m) {
   p.side ^= 1;
   ASSERT_TRUE(lock == p.lockKey && index == p.indexKey && m.lockKey == p.lockKey) << "keys after " << text;
 
-  int men = 0;
+  int men = 0, material = 0;
   for (int sq = 0; sq <= 0x77; ++sq) {
     const BoardEntry& e = p.board[sq];
     if (!onBoard(sq) || e.type == NONE) continue;
     ++men;
+    material += pieceValue[e.type];
     const PieceSlot& slot = p.pieceList[e.side][e.listIndex];
     ASSERT_TRUE(slot.square == sq && slot.type == e.type) << "slot of the man on " << sq << " after " << text;
     ASSERT_TRUE(e.type == PAWN || e.listIndex <= p.lastPieceIndex[e.side]) << "lastPieceIndex after " << text;
   }
-  ASSERT_EQ(men - 2, p.menCount) << text;
+  ASSERT_TRUE(men - 2 == p.menCount && material == p.totalMaterial) << "counts after " << text;
 }
 
 struct WalkFrame {

@@ -1,6 +1,9 @@
 // The endgame tables entry by entry on an independent 0x88 board and through
-// the engine's lookup; the bench signature and the perft tool's counts.
+// the engine's lookup; the bench signature, the perft tool's counts and the
+// command lines of the engine and every tool.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,13 +28,16 @@ const std::vector<uint8_t>& tableOf(int man) {
   return man == EGTB_QUEEN ? t.queen : man == EGTB_ROOK ? t.rook : t.pawn;
 }
 
-std::string outputOf(const std::string& command) {
+// Standard output; the exit status goes to *status when given (-1 when the
+// command did not exit normally).
+std::string outputOf(const std::string& command, int* status = nullptr) {
   std::string output;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return output;
   char buffer[4096];
   for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  pclose(pipe);
+  const int ended = pclose(pipe);
+  if (status != nullptr) *status = WIFEXITED(ended) ? WEXITSTATUS(ended) : -1;
   return output;
 }
 
@@ -174,4 +180,49 @@ TEST(PerftTool, PrintsThePublishedCounts) {
   for (const auto& [arguments, count] : runs) {
     EXPECT_EQ(outputOf(std::string(TAVROLIN_PERFT_BINARY) + " " + arguments + " 2>/dev/null"), count) << arguments;
   }
+}
+
+// What the engine and the tools answer on their command line, run from an
+// empty folder that must stay empty: no program writes a file it was not
+// asked to write. Each row: the command, its exit status, and text that its
+// standard output (or, with 2>&1 >/dev/null, its standard error) contains.
+TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
+  const std::string engine = TAVROLIN_BINARY, bench = TAVROLIN_BENCH_BINARY, perft = TAVROLIN_PERFT_BINARY,
+                    egtb = TAVROLIN_EGTB_BINARY, soak = TAVROLIN_SOAK_BINARY, errors = " 2>&1 >/dev/null";
+  const struct {
+    std::string command;
+    int status;
+    std::string text;
+  } rows[] = {
+      {engine + " --version", 0, "Tavrolin 4.20\n"},
+      {engine + " --help", 0, "usage: tavrolin "},
+      {engine + " bench 5", 0, "\nbench " + std::to_string(BENCH_SIGNATURE_DEPTH_5) + " nodes "},
+      {engine + " --bogus" + errors, 2, "usage: tavrolin "},
+      {engine + " bench 5x" + errors, 2, "usage: tavrolin "},
+      {engine + " bench 5 6" + errors, 2, "usage: tavrolin "},
+      {bench + " --help", 0, "usage: tavrolin-bench"},
+      {bench + " five" + errors, 2, "usage: tavrolin-bench"},
+      {perft + " --help", 0, "usage: tavrolin-perft"},
+      {perft + " 2 'startpos moves e2e4' --divide 2>/dev/null", 0, "h7h5: 30\n\n600\n"},
+      {perft + " 1 garbage" + errors, 2, "a position starts with \"startpos\" or \"fen\""},
+      {perft + " 1 startpos moves e2e4 e2e4" + errors, 2, "\"e2e4\" is not a legal move"},
+      {perft + " 1 fen 8/8/8/8/8/8/8/8 w - - 0 1" + errors, 2, "position rejected"},
+      {perft + " two" + errors, 2, "DEPTH must be a number"},
+      {perft + " 2 startpos --frob" + errors, 2, "unknown option \"--frob\""},
+      {egtb + " --help", 0, "usage: tavrolin-egtb"},
+      {egtb + " --out x.bin" + errors, 2, "usage: tavrolin-egtb"},
+      {egtb + " a.bin b.bin" + errors, 2, "usage: tavrolin-egtb"},
+      {soak + " --help", 0, "usage: tavrolin-soak"},
+      {soak + " --games 3x" + errors, 2, "usage: tavrolin-soak"},
+  };
+  const auto folder = std::filesystem::temp_directory_path() / ("tavrolin-command-line-" + std::to_string(getpid()));
+  std::filesystem::create_directory(folder);
+  for (const auto& row : rows) {
+    int status = -1;
+    const std::string output = outputOf("cd '" + folder.string() + "' && " + row.command, &status);
+    EXPECT_EQ(status, row.status) << row.command;
+    EXPECT_NE(output.find(row.text), std::string::npos) << row.command << "\n" << output;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  std::filesystem::remove_all(folder);
 }

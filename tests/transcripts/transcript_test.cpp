@@ -152,7 +152,10 @@ class Conversation {
     } else if (op == "file") {
       std::ifstream in(std::filesystem::path(engine_.workDir()) / arg, std::ios::binary);
       fromFile_ = true;
-      for (std::string line; std::getline(in, line);) fileLines_.push_back(line);
+      for (std::string line; std::getline(in, line);) {  // a Windows build's text file ends lines in "\r\n"
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        fileLines_.push_back(line);
+      }
     }
   }
 

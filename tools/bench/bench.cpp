@@ -1,43 +1,31 @@
-// tavrolin-bench [DEPTH]: searches a fixed set of positions to a fixed depth,
-// each from fresh tables, and prints the total node count (the bench
-// signature: it changes only when the search's behaviour changes) and speed.
-// The endgame file is left out, so that the signature does not depend on
-// whether "Endgame.bin" lies beside the tool.
-#include <chrono>
-#include <cinttypes>
+// tavrolin-bench [DEPTH]: the bench (see src/bench/bench.h) as a program of
+// its own; the engine's "tavrolin bench [DEPTH]" prints the very same lines.
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 
-#include "bench_positions.h"
-#include "board/board.h"
-#include "eval/endgame_file.h"
-#include "search/search.h"
+#include "bench/bench.h"
+#include "common/common.h"
 
-constexpr int BENCH_HASH_MB = 16;
+namespace {
+
+constexpr const char* USAGE =
+    "usage: tavrolin-bench [DEPTH]\n"
+    "Searches the fixed bench positions to DEPTH (1 to 62, default 9) and ends with\n"
+    "\"bench NODES nodes NPS nps MS ms\"; NODES is the search's signature.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  const int depth = argc > 1 ? std::atoi(argv[1]) : 9;
-  if (depth < 1 || depth > 62) {
-    std::fprintf(stderr, "usage: tavrolin-bench [DEPTH 1..62]\n");
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(USAGE, stdout);
+    return 0;
+  }
+  long depth = BENCH_DEFAULT_DEPTH;
+  if (argc > 2 || (argc == 2 && !readNumberArgument(argv[1], 1, BENCH_MAX_DEPTH, depth))) {
+    std::fprintf(stderr, "tavrolin-bench: cannot use \"%s\"\n", argv[argc - 1]);
+    std::fputs(USAGE, stderr);
     return 2;
   }
-
-  ignoreEndgameFile();
-
-  uint64_t totalNodes = 0;
-  const auto start = std::chrono::steady_clock::now();
-  int index = 0;
-  for (const char* text : benchPositions) {
-    releaseTables();  // fresh tables, as after start-up
-    prepareTables(BENCH_HASH_MB);
-    setupPosition(text);
-    const uint64_t nodeTotal = searchToDepth(depth);
-    totalNodes += nodeTotal;
-    std::printf("%2d %12" PRIu64 " nodes  bestmove %-5s  %s\n", ++index, nodeTotal, bestMoveText(), text);
-  }
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
-  const uint64_t nps = ms > 0 ? totalNodes * 1000 / uint64_t(ms) : 0;
-  std::printf("bench %" PRIu64 " nodes %" PRIu64 " nps %lld ms\n", totalNodes, nps, static_cast<long long>(ms));
-  releaseTables();
+  runBench(int(depth));
   return 0;
 }

@@ -1,12 +1,29 @@
 // tavrolin-egtb [PATH]: computes the endgame data file and writes it to PATH,
 // by default "Endgame.bin" in the current directory.
 #include <cstdio>
+#include <cstring>
 
 #include "egtb.h"
 
+namespace {
+
+constexpr const char* USAGE =
+    "usage: tavrolin-egtb [PATH]\n"
+    "Solves the endings of king and queen, rook or pawn against king and writes the\n"
+    "endgame file to PATH (default: Endgame.bin in the current folder). The engine\n"
+    "reads it from its working folder or from its own folder.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc > 2) {
-    std::fprintf(stderr, "usage: tavrolin-egtb [PATH]\n");
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(USAGE, stdout);
+    return 0;
+  }
+  // A file name that starts with '-' is taken for a mistaken option: the tool
+  // writes no file it was not plainly asked to write.
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    std::fprintf(stderr, "tavrolin-egtb: cannot use \"%s\"\n%s", argv[argc - 1], USAGE);
     return 2;
   }
   const char* path = argc == 2 ? argv[1] : "Endgame.bin";

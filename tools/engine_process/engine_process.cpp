@@ -34,6 +34,9 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     workDir_ = pattern;
     ownsWorkDir_ = true;
   }
+  const char* replacement = binary == TAVROLIN_BINARY ? std::getenv("TAVROLIN_TEST_ENGINE") : nullptr;
+  dropCarriageReturns_ = replacement != nullptr && *replacement != 0;
+  const std::string shellCommand = dropCarriageReturns_ ? "exec " + std::string(replacement) : "";
   int input[2];
   int output[2];
   if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -43,6 +46,7 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     dup2(input[0], STDIN_FILENO);
     dup2(output[1], STDOUT_FILENO);
     if (chdir(workDir_.c_str()) != 0) _exit(126);
+    if (dropCarriageReturns_) execl("/bin/sh", "sh", "-c", shellCommand.c_str(), static_cast<char*>(nullptr));
     execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -85,6 +89,7 @@ std::optional<std::string> EngineProcess::readLine(int timeoutMs) {
     if (lineEnd != std::string::npos) {
       std::string line = buffered_.substr(0, lineEnd);
       buffered_.erase(0, lineEnd + 1);
+      if (dropCarriageReturns_ && !line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
     if (fromEngine_ < 0) return std::nullopt;

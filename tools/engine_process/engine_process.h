@@ -18,7 +18,8 @@ inline constexpr int SANITIZER_EXIT_PAUSE_MS = 0;
 class EngineProcess {
  public:
   // Starts the binary (default TAVROLIN_BINARY, a compile definition) with pipes, in workDir ("" = a fresh
-  // temporary directory that the object removes at the end).
+  // temporary directory that the object removes at the end). A shell command in TAVROLIN_TEST_ENGINE
+  // ("wine /absolute/path/tavrolin.exe") replaces the default binary, its lines read without a final "\r".
   explicit EngineProcess(std::string workDir = "", std::string binary = TAVROLIN_BINARY);
   ~EngineProcess();  // closes pipes, kills and reaps if still running
   EngineProcess(const EngineProcess&) = delete;
@@ -42,5 +43,6 @@ class EngineProcess {
   int toEngine_ = -1;
   int fromEngine_ = -1;
   std::string buffered_;
+  bool dropCarriageReturns_ = false;
   std::optional<int> exitCode_;
 };

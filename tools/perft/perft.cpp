@@ -5,17 +5,23 @@
 //
 // POSITION TEXT is what follows the word position in a UCI command
 // ("startpos moves e2e4", "fen <FEN> moves ..."); the start position when
-// absent. --divide first prints each root move's count in generation order.
-// The speed goes to standard error.
+// absent. --divide (anywhere on the line) first prints each root move's count
+// in generation order. The speed goes to standard error. Unlike the engine,
+// which passes over a move word it cannot read, the tool refuses a position
+// unless it reads every word of it.
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "board/checks.h"
+#include "common/common.h"
 
 namespace {
 
@@ -70,42 +76,86 @@ int perftVisitor(void* arg) {
   return 0;
 }
 
-int usage() {
-  std::fprintf(stderr, "usage: tavrolin-perft [--divide] DEPTH [POSITION TEXT]\n");
+void startAtRoot() {
+  position.currentMove = &position.moveStack[ROOT_RECORD];
+  ply = 0;
+}
+
+// Sets up "startpos" or "fen FEN", then each move after "moves" provided it is
+// legal where it is played; false, with the reason on standard error, for
+// anything else.
+bool readPosition(const std::string& text) {
+  std::istringstream words(text);
+  std::string base, word, played;
+  words >> base;
+  if (base != "startpos" && base != "fen") {
+    std::fprintf(stderr, "tavrolin-perft: a position starts with \"startpos\" or \"fen\", not \"%s\"\n",
+                 base.c_str());
+    return false;
+  }
+  while (words >> word && word != "moves") base += " " + word;
+  for (;;) {
+    if (const char* refusal = setupPosition((base + played).c_str())) {
+      std::fprintf(stderr, "tavrolin-perft: position rejected: %s\n", refusal);
+      return false;
+    }
+    if (!(words >> word)) return true;
+    startAtRoot();
+    Move legal[MAX_LEGAL_MOVES];
+    const int count = legalMoves(legal, MAX_LEGAL_MOVES);
+    if (std::none_of(legal, legal + count, [&](const Move& m) { return word == moveToText(m); })) {
+      std::fprintf(stderr, "tavrolin-perft: \"%s\" is not a legal move there\n", word.c_str());
+      return false;
+    }
+    played += (played.empty() ? " moves " : " ") + word;
+  }
+}
+
+constexpr const char* USAGE =
+    "usage: tavrolin-perft [--divide] DEPTH [POSITION TEXT]\n"
+    "Counts the legal move sequences of DEPTH plies from a position given as after\n"
+    "the UCI word \"position\" (\"startpos moves e2e4\", \"fen FEN moves ...\"; the start\n"
+    "position when absent). --divide also prints each root move's count.\n";
+
+int usage(const std::string& problem, const char* argument) {
+  std::fprintf(stderr, "tavrolin-perft: %s \"%s\"\n%s", problem.c_str(), argument, USAGE);
   return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int arg = 1;
   bool divide = false;
-  if (arg < argc && std::strcmp(argv[arg], "--divide") == 0) {
-    divide = true;
-    ++arg;
+  std::vector<const char*> positional;
+  for (int arg = 1; arg < argc; ++arg) {
+    const char* word = argv[arg];
+    if (std::strcmp(word, "--help") == 0) {
+      std::fputs(USAGE, stdout);
+      return 0;
+    }
+    if (std::strcmp(word, "--divide") == 0) {
+      divide = true;
+    } else if (word[0] == '-' && word[1] != 0) {  // a lone "-" is a FEN field
+      return usage("unknown option", word);
+    } else {
+      positional.push_back(word);
+    }
   }
-  if (arg >= argc) return usage();
-  char* end = nullptr;
-  const long depth = std::strtol(argv[arg], &end, 10);
-  if (*end != 0 || depth < 1 || depth > MAX_DEPTH) {
-    std::fprintf(stderr, "DEPTH must be a number from 1 to %d\n", MAX_DEPTH);
-    return usage();
+  if (positional.empty()) return usage("missing", "DEPTH");
+  long depth = 0;
+  if (!readNumberArgument(positional[0], 1, MAX_DEPTH, depth)) {
+    return usage("DEPTH must be a number from 1 to " + std::to_string(MAX_DEPTH) + ", not", positional[0]);
   }
-  ++arg;
   std::string text;
-  for (; arg < argc; ++arg) {
+  for (std::size_t i = 1; i < positional.size(); ++i) {
     if (!text.empty()) text += ' ';
-    text += argv[arg];
+    text += positional[i];
   }
   if (text.empty()) text = "startpos";
 
-  if (const char* refusal = setupPosition(text.c_str())) {
-    std::fprintf(stderr, "position rejected: %s\n", refusal);
-    return 1;
-  }
+  if (!readPosition(text)) return 2;
 
-  position.currentMove = &position.moveStack[ROOT_RECORD];
-  ply = 0;
+  startAtRoot();
   const auto start = std::chrono::steady_clock::now();
   PerftFrame root{int(depth), 0, divide, false};
   const uint64_t sequences = runGenerators(root);

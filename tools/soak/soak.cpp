@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "board/board.h"
+#include "common/common.h"
 #include "search/search.h"
 #include "engine_process.h"
 
@@ -300,30 +301,42 @@ std::string playGame(int game, Player players[2], const Options& options, std::m
   }
 }
 
+// False for an unknown option, a missing value or one that is not a number in range.
 bool parseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (arg == "--games" && hasValue) options.games = std::atoi(argv[++i]);
-    else if (arg == "--time" && hasValue) options.timeMs = std::atoll(argv[++i]);
-    else if (arg == "--inc" && hasValue) options.incMs = std::atoll(argv[++i]);
-    else if (arg == "--max-plies" && hasValue) options.maxPlies = std::atoi(argv[++i]);
-    else if (arg == "--seed" && hasValue) options.seed = unsigned(std::strtoul(argv[++i], nullptr, 10));
-    else if (arg == "--engine" && hasValue) options.engine = argv[++i];
-    else if (arg == "--quiet") options.quiet = true;
+    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+    long number = 0;
+    const auto numberIn = [&](long lowest, long highest) {
+      ++i;
+      return readNumberArgument(value, lowest, highest, number);
+    };
+    if (arg == "--quiet") options.quiet = true;
+    else if (value == nullptr) return false;
+    else if (arg == "--engine") options.engine = argv[++i];
+    else if (arg == "--games" && numberIn(1, 1000000)) options.games = int(number);
+    else if (arg == "--time" && numberIn(1, 86400000)) options.timeMs = number;
+    else if (arg == "--inc" && numberIn(0, 86400000)) options.incMs = number;
+    else if (arg == "--max-plies" && numberIn(1, 100000)) options.maxPlies = int(number);
+    else if (arg == "--seed" && numberIn(0, 0xFFFFFFFFL)) options.seed = unsigned(number);
     else return false;
   }
-  return options.games > 0 && options.timeMs > 0 && options.incMs >= 0 && options.maxPlies > 0;
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* usage =
+      "usage: tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N] [--seed N] "
+      "[--engine PATH] [--quiet]\n";
+  if (argc == 2 && std::string(argv[1]) == "--help") {
+    std::fputs(usage, stdout);
+    return 0;
+  }
   Options options;
   if (!parseOptions(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N] [--seed N] "
-                 "[--engine PATH] [--quiet]\n");
+    std::fprintf(stderr, "tavrolin-soak: cannot read the command line\n%s", usage);
     return 2;
   }
 

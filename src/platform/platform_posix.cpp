@@ -1,4 +1,5 @@
-// The operating-system services on Linux: POSIX calls and the C++ library.
+// The operating-system services on Linux and other POSIX systems: POSIX calls
+// and the C++ library.
 #include "platform/platform.h"
 
 #include <fcntl.h>
