@@ -22,6 +22,41 @@ inline void toggleMan(int sq, int s, int t) {
   position.indexKey ^= indexKeys[k];
 }
 
+// The three ways a man changes place, shared by makeMove and unmakeMove;
+// each keeps the board, the piece list, the counts and both keys in step.
+
+// Moves the man of side s and type t from one square to an empty one.
+inline void moveMan(int from, int to, int s, int t) {
+  BoardEntry* b = position.board;
+  toggleMan(from, s, t);
+  toggleMan(to, s, t);
+  std::swap(b[from], b[to]);
+  position.pieceList[s][b[to].listIndex].square = to;
+}
+
+// Takes the man of side s and type t off sq. Its entry keeps its list slot
+// and side, so that restoreMan can put it back.
+inline void removeMan(int sq, int s, int t) {
+  Position& p = position;
+  toggleMan(sq, s, t);
+  p.pieceList[s][p.board[sq].listIndex].type = NONE;
+  p.board[sq].type = NONE;
+  p.menCount -= 1;
+  p.totalMaterial -= pieceValue[t];
+}
+
+// Puts the man that removeMan took off sq back, in its old list slot.
+inline void restoreMan(int sq, int s, int t) {
+  Position& p = position;
+  BoardEntry& e = p.board[sq];
+  toggleMan(sq, s, t);
+  e.type = int8_t(t);
+  e.side = int8_t(s);
+  p.pieceList[s][e.listIndex] = {sq, t};
+  p.menCount += 1;
+  p.totalMaterial += pieceValue[t];
+}
+
 // The square of the pawn an en-passant capture takes: beside the origin, on
 // the destination's file.
 inline int enPassantVictim(const Move& m) { return (m.to & 7) + (m.from & 0x70); }
@@ -74,41 +109,14 @@ void makeMove(Move& m) {
   p.indexKey = ~p.indexKey;
 
   if (m.code != MOVE_NULL) {
-    if (m.captured != NONE) {
-      // The victim's entry keeps its listIndex and side for the take-back.
-      toggleMan(m.to, xside, m.captured);
-      p.pieceList[xside][b[m.to].listIndex].type = NONE;
-      b[m.to].type = NONE;
-      p.menCount -= 1;
-      p.totalMaterial -= pieceValue[m.captured];
-    }
+    if (m.captured != NONE) removeMan(m.to, xside, m.captured);
     // For a promotion m.piece is the new type; the origin term is set right below.
-    toggleMan(m.from, side, m.piece);
-    toggleMan(m.to, side, m.piece);
-    std::swap(b[m.from], b[m.to]);
-    p.pieceList[side][b[m.to].listIndex].square = m.to;
+    moveMan(m.from, m.to, side, m.piece);
 
     if (m.code & MOVE_SPECIAL) {
-      if (m.code & MOVE_CASTLE_SHORT) {
-        toggleMan(m.to + 1, side, ROOK);
-        toggleMan(m.to - 1, side, ROOK);
-        std::swap(b[m.to + 1], b[m.to - 1]);
-        p.pieceList[side][b[m.to - 1].listIndex].square = m.to - 1;
-      }
-      if (m.code & MOVE_CASTLE_LONG) {
-        toggleMan(m.to - 2, side, ROOK);
-        toggleMan(m.to + 1, side, ROOK);
-        std::swap(b[m.to - 2], b[m.to + 1]);
-        p.pieceList[side][b[m.to + 1].listIndex].square = m.to + 1;
-      }
-      if (m.code & MOVE_EP) {
-        const int e = enPassantVictim(m);
-        toggleMan(e, xside, PAWN);
-        p.pieceList[xside][b[e].listIndex].type = NONE;
-        b[e].type = NONE;
-        p.menCount -= 1;
-        p.totalMaterial -= pieceValue[PAWN];
-      }
+      if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to + 1, m.to - 1, side, ROOK);
+      if (m.code & MOVE_CASTLE_LONG) moveMan(m.to - 2, m.to + 1, side, ROOK);
+      if (m.code & MOVE_EP) removeMan(enPassantVictim(m), xside, PAWN);
       if (m.code & MOVE_PROMOTION) {
         toggleMan(m.from, side, PAWN);
         toggleMan(m.from, side, m.piece);
@@ -135,43 +143,14 @@ void unmakeMove(Move& m) {
   p.indexKey = ~p.indexKey;
   if (m.code == MOVE_NULL) return;
 
-  toggleMan(m.to, side, m.piece);
-  toggleMan(m.from, side, m.piece);
-  std::swap(b[m.to], b[m.from]);
-  p.pieceList[side][b[m.from].listIndex].square = m.from;
-
-  if (m.captured != NONE) {
-    // The swap brought the victim's old entry back onto m.to.
-    toggleMan(m.to, xside, m.captured);
-    b[m.to].type = int8_t(m.captured);
-    b[m.to].side = int8_t(xside);
-    p.pieceList[xside][b[m.to].listIndex] = {m.to, m.captured};
-    p.menCount += 1;
-    p.totalMaterial += pieceValue[m.captured];
-  }
+  // The move back brings the victim's kept entry back onto m.to.
+  moveMan(m.to, m.from, side, m.piece);
+  if (m.captured != NONE) restoreMan(m.to, xside, m.captured);
   if (!(m.code & MOVE_SPECIAL)) return;
 
-  if (m.code & MOVE_CASTLE_SHORT) {
-    toggleMan(m.to - 1, side, ROOK);
-    toggleMan(m.to + 1, side, ROOK);
-    std::swap(b[m.to - 1], b[m.to + 1]);
-    p.pieceList[side][b[m.to + 1].listIndex].square = m.to + 1;
-  }
-  if (m.code & MOVE_CASTLE_LONG) {
-    toggleMan(m.to + 1, side, ROOK);
-    toggleMan(m.to - 2, side, ROOK);
-    std::swap(b[m.to + 1], b[m.to - 2]);
-    p.pieceList[side][b[m.to - 2].listIndex].square = m.to - 2;
-  }
-  if (m.code & MOVE_EP) {
-    const int e = enPassantVictim(m);
-    toggleMan(e, xside, PAWN);
-    b[e].type = PAWN;
-    b[e].side = int8_t(xside);
-    p.pieceList[xside][b[e].listIndex] = {e, PAWN};
-    p.menCount += 1;
-    p.totalMaterial += pieceValue[PAWN];
-  }
+  if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to - 1, m.to + 1, side, ROOK);
+  if (m.code & MOVE_CASTLE_LONG) moveMan(m.to + 1, m.to - 2, side, ROOK);
+  if (m.code & MOVE_EP) restoreMan(enPassantVictim(m), xside, PAWN);
   if (m.code & MOVE_PROMOTION) {
     toggleMan(m.from, side, m.piece);
     toggleMan(m.from, side, PAWN);
