@@ -51,6 +51,8 @@ constexpr uint32_t MOVE_CASTLE_SHORT = 0x00400000;
 constexpr uint32_t MOVE_CASTLE_LONG = 0x00800000;
 constexpr uint32_t MOVE_NULL = 0x01000000;
 constexpr uint32_t MOVE_SENTINEL = 0x02000000;
+constexpr uint32_t MOVE_CAPTURED = 0x000E0000;       // the captured type's bits
+constexpr uint32_t MOVE_TAKES_OR_PROMOTES = MOVE_CAPTURED | MOVE_EP | MOVE_PROMOTION;
 constexpr uint32_t MOVE_SPECIAL = 0x00F00000;        // the flags makeMove looks at
 constexpr uint32_t MOVE_IRREVERSIBLE = 0x03FE0000;   // captured bits and all six flags
 
@@ -102,14 +104,20 @@ struct Position {
 extern Position position;  // the one position of the engine
 extern int ply;            // distance of the searched node from the root
 
+// Hands the move to the other side; the men stay where they are.
+inline void switchSide() {
+  position.side = position.xside;
+  position.xside ^= 1;
+}
+
 
 // ---------------------------------------------------------------- routines
 
 void makeMove(Move& m);
 void unmakeMove(Move& m);
-int isAttacked(int by, int sq);
-int canReach(int type, int from, int to);
-int isRepetition();
+bool isAttacked(int by, int sq);
+bool canReach(int type, int from, int to);
+bool isRepetition();
 int captureGain();
 
 // Move generation: every generator writes each move into *currentMove, calls

@@ -39,6 +39,12 @@ extern int rayStep[7][2 * DIFF_OFFSET + 1];
 extern int stepTable[7][2 * DIFF_OFFSET + 1];
 void initAttackTables();
 
+// The squares a man of a type reaches from a square on an empty board, as
+// 64-bit sets (a1 = bit 0, h8 = bit 63), indexed by PieceType and the square's
+// number 0..63. Pawns have none.
+extern uint64_t emptyBoardReach[7][64];
+inline int squareIndex64(int sq) { return (sq + (sq & 7)) >> 1; }
+
 // The PieceType of a lower-case letter of " kqrbnp" (k, q, r, b, n, p), else NONE.
 inline int pieceOfLetter(char c) {
   for (int t = KING; t <= PAWN; ++t)

@@ -7,6 +7,7 @@
 
 int rayStep[7][2 * DIFF_OFFSET + 1];
 int stepTable[7][2 * DIFF_OFFSET + 1];
+uint64_t emptyBoardReach[7][64];
 
 namespace {
 
@@ -20,6 +21,45 @@ inline void toggleMan(int sq, int s, int t) {
   position.lockKey ^= lockKeys[k];
   position.indexKey ^= indexKeys[k];
 }
+
+// The three ways a man changes place, shared by makeMove and unmakeMove;
+// each keeps the board, the piece list, the counts and both keys in step.
+
+// Moves the man of side s and type t from one square to an empty one.
+inline void moveMan(int from, int to, int s, int t) {
+  BoardEntry* b = position.board;
+  toggleMan(from, s, t);
+  toggleMan(to, s, t);
+  std::swap(b[from], b[to]);
+  position.pieceList[s][b[to].listIndex].square = to;
+}
+
+// Takes the man of side s and type t off sq. Its entry keeps its list slot
+// and side, so that restoreMan can put it back.
+inline void removeMan(int sq, int s, int t) {
+  Position& p = position;
+  toggleMan(sq, s, t);
+  p.pieceList[s][p.board[sq].listIndex].type = NONE;
+  p.board[sq].type = NONE;
+  p.menCount -= 1;
+  p.totalMaterial -= pieceValue[t];
+}
+
+// Puts the man that removeMan took off sq back, in its old list slot.
+inline void restoreMan(int sq, int s, int t) {
+  Position& p = position;
+  BoardEntry& e = p.board[sq];
+  toggleMan(sq, s, t);
+  e.type = int8_t(t);
+  e.side = int8_t(s);
+  p.pieceList[s][e.listIndex] = {sq, t};
+  p.menCount += 1;
+  p.totalMaterial += pieceValue[t];
+}
+
+// The square of the pawn an en-passant capture takes: beside the origin, on
+// the destination's file.
+inline int enPassantVictim(const Move& m) { return (m.to & 7) + (m.from & 0x70); }
 
 }  // namespace
 
@@ -44,6 +84,17 @@ void initAttackTables() {
       rayStep[i < 4 ? ROOK : BISHOP][d * s + DIFF_OFFSET] = d;
     }
   }
+  for (int t = 0; t < 7; ++t) {
+    for (int from = 0; from <= 0x77; ++from) {
+      if (!onBoard(from)) continue;
+      uint64_t reach = 0;
+      for (int to = 0; to <= 0x77; ++to) {
+        if (onBoard(to) && to != from && rayStep[t][to - from + DIFF_OFFSET] != 0)
+          reach |= uint64_t(1) << squareIndex64(to);
+      }
+      emptyBoardReach[t][squareIndex64(from)] = reach;
+    }
+  }
 }
 
 // Built before main runs, so that the tables are ready wherever the board is used.
@@ -58,42 +109,14 @@ void makeMove(Move& m) {
   p.indexKey = ~p.indexKey;
 
   if (m.code != MOVE_NULL) {
-    if (m.captured != NONE) {
-      // The victim's entry keeps its listIndex and side for the take-back.
-      toggleMan(m.to, xside, m.captured);
-      p.pieceList[xside][b[m.to].listIndex].type = NONE;
-      b[m.to].type = NONE;
-      p.menCount -= 1;
-      p.totalMaterial -= pieceValue[m.captured];
-    }
+    if (m.captured != NONE) removeMan(m.to, xside, m.captured);
     // For a promotion m.piece is the new type; the origin term is set right below.
-    toggleMan(m.from, side, m.piece);
-    toggleMan(m.to, side, m.piece);
-    std::swap(b[m.from], b[m.to]);
-    p.pieceList[side][b[m.to].listIndex].square = m.to;
+    moveMan(m.from, m.to, side, m.piece);
 
     if (m.code & MOVE_SPECIAL) {
-      if (m.code & MOVE_CASTLE_SHORT) {
-        toggleMan(m.to + 1, side, ROOK);
-        toggleMan(m.to - 1, side, ROOK);
-        std::swap(b[m.to + 1], b[m.to - 1]);
-        p.pieceList[side][b[m.to - 1].listIndex].square = m.to - 1;
-      }
-      if (m.code & MOVE_CASTLE_LONG) {
-        toggleMan(m.to - 2, side, ROOK);
-        toggleMan(m.to + 1, side, ROOK);
-        std::swap(b[m.to - 2], b[m.to + 1]);
-        p.pieceList[side][b[m.to + 1].listIndex].square = m.to + 1;
-      }
-      if (m.code & MOVE_EP) {
-        // The taken pawn stands beside the origin, on the destination's file.
-        const int e = (m.to & 7) + (m.from & 0x70);
-        toggleMan(e, xside, PAWN);
-        p.pieceList[xside][b[e].listIndex].type = NONE;
-        b[e].type = NONE;
-        p.menCount -= 1;
-        p.totalMaterial -= pieceValue[PAWN];
-      }
+      if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to + 1, m.to - 1, side, ROOK);
+      if (m.code & MOVE_CASTLE_LONG) moveMan(m.to - 2, m.to + 1, side, ROOK);
+      if (m.code & MOVE_EP) removeMan(enPassantVictim(m), xside, PAWN);
       if (m.code & MOVE_PROMOTION) {
         toggleMan(m.from, side, PAWN);
         toggleMan(m.from, side, m.piece);
@@ -120,43 +143,14 @@ void unmakeMove(Move& m) {
   p.indexKey = ~p.indexKey;
   if (m.code == MOVE_NULL) return;
 
-  toggleMan(m.to, side, m.piece);
-  toggleMan(m.from, side, m.piece);
-  std::swap(b[m.to], b[m.from]);
-  p.pieceList[side][b[m.from].listIndex].square = m.from;
-
-  if (m.captured != NONE) {
-    // The swap brought the victim's old entry back onto m.to.
-    toggleMan(m.to, xside, m.captured);
-    b[m.to].type = int8_t(m.captured);
-    b[m.to].side = int8_t(xside);
-    p.pieceList[xside][b[m.to].listIndex] = {m.to, m.captured};
-    p.menCount += 1;
-    p.totalMaterial += pieceValue[m.captured];
-  }
+  // The move back brings the victim's kept entry back onto m.to.
+  moveMan(m.to, m.from, side, m.piece);
+  if (m.captured != NONE) restoreMan(m.to, xside, m.captured);
   if (!(m.code & MOVE_SPECIAL)) return;
 
-  if (m.code & MOVE_CASTLE_SHORT) {
-    toggleMan(m.to - 1, side, ROOK);
-    toggleMan(m.to + 1, side, ROOK);
-    std::swap(b[m.to - 1], b[m.to + 1]);
-    p.pieceList[side][b[m.to + 1].listIndex].square = m.to + 1;
-  }
-  if (m.code & MOVE_CASTLE_LONG) {
-    toggleMan(m.to + 1, side, ROOK);
-    toggleMan(m.to - 2, side, ROOK);
-    std::swap(b[m.to + 1], b[m.to - 2]);
-    p.pieceList[side][b[m.to - 2].listIndex].square = m.to - 2;
-  }
-  if (m.code & MOVE_EP) {
-    const int e = (m.to & 7) + (m.from & 0x70);
-    toggleMan(e, xside, PAWN);
-    b[e].type = PAWN;
-    b[e].side = int8_t(xside);
-    p.pieceList[xside][b[e].listIndex] = {e, PAWN};
-    p.menCount += 1;
-    p.totalMaterial += pieceValue[PAWN];
-  }
+  if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to - 1, m.to + 1, side, ROOK);
+  if (m.code & MOVE_CASTLE_LONG) moveMan(m.to + 1, m.to - 2, side, ROOK);
+  if (m.code & MOVE_EP) restoreMan(enPassantVictim(m), xside, PAWN);
   if (m.code & MOVE_PROMOTION) {
     toggleMan(m.from, side, m.piece);
     toggleMan(m.from, side, PAWN);
@@ -175,23 +169,23 @@ void unmakeMove(Move& m) {
   }
 }
 
-int canReach(int type, int from, int to) {
+bool canReach(int type, int from, int to) {
   const int step = rayStep[type][to - from + DIFF_OFFSET];
-  if (step == 0) return 0;
+  if (step == 0) return false;
   int sq = from + step;
   while (sq != to && position.board[sq].type == NONE) sq += step;
   return sq == to;
 }
 
-int isAttacked(int by, int sq) {
+bool isAttacked(int by, int sq) {
   const Position& p = position;
   for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
     const PieceSlot& slot = p.pieceList[by][j];
     if (slot.type == NONE || slot.type == PAWN) continue;
     if (slot.type == KNIGHT) {
-      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return 1;
+      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return true;
     } else if (canReach(slot.type, slot.square, sq)) {
-      return 1;
+      return true;
     }
   }
   // The squares beside p may lie off the board (index -1 included); the
@@ -200,29 +194,29 @@ int isAttacked(int by, int sq) {
   if (onBoard(p0)) {
     const BoardEntry& left = p.board[p0 - 1];
     const BoardEntry& right = p.board[p0 + 1];
-    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return 1;
+    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
   }
-  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET];
+  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
 }
 
-int isRepetition() {
+bool isRepetition() {
   const Move* m = position.currentMove;
-  if (m->code & MOVE_IRREVERSIBLE) return 0;
+  if (m->code & MOVE_IRREVERSIBLE) return false;
   for (;;) {
     // Only positions with the same side to move: two records at a time. The
     // history always starts with a sentinel; the array's start ends the scan too.
-    if (m - position.moveStack < 2) return 0;
+    if (m - position.moveStack < 2) return false;
     --m;
-    if (m->code & MOVE_IRREVERSIBLE) return 0;
+    if (m->code & MOVE_IRREVERSIBLE) return false;
     --m;
-    if (m->code & MOVE_IRREVERSIBLE) return 0;
-    if (m->lockKey == position.lockKey) return 1;
+    if (m->code & MOVE_IRREVERSIBLE) return false;
+    if (m->lockKey == position.lockKey) return true;
   }
 }
 
 int captureGain() {
   const Move& m = *position.currentMove;
-  if (!(m.code & 0x003E0000)) return 0;  // captured type, en passant, promotion
+  if (!(m.code & MOVE_TAKES_OR_PROMOTES)) return 0;
   int gain = pieceValue[m.captured];
   if (m.code & MOVE_EP) gain += pieceValue[PAWN];
   if (m.code & MOVE_PROMOTION) gain += pieceValue[m.piece] - pieceValue[PAWN];

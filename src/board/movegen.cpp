@@ -1,6 +1,7 @@
 // Move generation. No list is built: each move is written into the record at
 // currentMove and handed to the visitor at once, in a fixed order, and a
 // non-zero answer ends the generator.
+#include <bit>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -64,6 +65,29 @@ int genCaptures(void* arg) {
   const Position& p = position;
   const int side = p.side;
   const int xside = p.xside;
+  // The victims' squares, and for each victim the capturing pieces whose
+  // lines run through its square (blockers aside), as a set of positions in
+  // the order the pieces are tried: from the last knight up to the king.
+  // Every visit takes its move back, so the sets stay true.
+  constexpr int SLOTS = 16;
+  int victimOfSquare[64];
+  uint64_t victimSquares = 0;
+  for (int i = 1; i <= p.lastIndex[xside]; ++i) {
+    if (p.pieceList[xside][i].type == NONE) continue;
+    const int sq64 = squareIndex64(p.pieceList[xside][i].square);
+    victimSquares |= uint64_t(1) << sq64;
+    victimOfSquare[sq64] = i;
+  }
+  PieceSlot attackers[SLOTS];
+  uint32_t attackersOf[SLOTS] = {};
+  int attackerCount = 0;
+  for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
+    const PieceSlot& slot = p.pieceList[side][j];
+    if (slot.type == NONE || slot.type == PAWN) continue;
+    uint64_t inReach = emptyBoardReach[slot.type][squareIndex64(slot.square)] & victimSquares;
+    for (; inReach != 0; inReach &= inReach - 1) attackersOf[victimOfSquare[std::countr_zero(inReach)]] |= 1u << attackerCount;
+    attackers[attackerCount++] = slot;
+  }
   // Victims in slot order: the most valuable first; the king is never a victim.
   for (int i = 1; i <= p.lastIndex[xside]; ++i) {
     const int captured = p.pieceList[xside][i].type;
@@ -76,11 +100,13 @@ int genCaptures(void* arg) {
         if (holds(from, PAWN, side) && emit(m, from, to, PAWN, captured, 0, arg)) return 1;
       }
     }
-    // Then the pieces from the last knight up to the king.
-    for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
-      const PieceSlot& slot = p.pieceList[side][j];
-      if (slot.type == NONE || slot.type == PAWN) continue;
-      if (canReach(slot.type, slot.square, to) && emit(m, slot.square, to, slot.type, captured, 0, arg)) return 1;
+    // Then the pieces on a line through the victim, if nothing stands between.
+    for (uint32_t rest = attackersOf[i]; rest != 0; rest &= rest - 1) {
+      const PieceSlot& attacker = attackers[std::countr_zero(rest)];
+      const int step = rayStep[attacker.type][to - attacker.square + DIFF_OFFSET];
+      int sq = attacker.square + step;
+      while (sq != to && isEmpty(sq)) sq += step;
+      if (sq == to && emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
     }
   }
   return genEnPassant(arg);

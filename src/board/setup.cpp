@@ -252,8 +252,7 @@ const char* applyMoveText(const char* token) {
   if (const char* problem = gameMoveProblem(m)) return rejectPosition(problem, token);
   p.moveStack[ROOT_RECORD] = m;
   makeMove(p.moveStack[ROOT_RECORD]);
-  p.side = p.xside;
-  p.xside ^= 1;
+  switchSide();
   // The window keeps the last 103 game moves behind a sentinel, the latest in
   // 103. A move that drops out of it still counts against castling.
   std::memmove(&p.moveStack[0], &p.moveStack[1], ROOT_RECORD * sizeof(Move));

@@ -4,6 +4,7 @@
 #include "eval/eval.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 
 #include "board/board.h"
@@ -17,16 +18,114 @@ const int passedPawnBonus[8] = {0, 8, 10, 20, 40, 60, 80, 0};
 const int centreDistance[8] = {3, 2, 1, 0, 0, 1, 2, 3};
 const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
-// Number of set bits of each byte value.
-const uint8_t popCount8[256] = {
-#define B2(n) n, n + 1, n + 1, n + 2
-#define B4(n) B2(n), B2(n + 1), B2(n + 1), B2(n + 2)
-#define B6(n) B4(n), B4(n + 1), B4(n + 1), B4(n + 2)
-    B6(0), B6(1), B6(1), B6(2)
-#undef B6
-#undef B4
-#undef B2
+
+namespace {
+
+// What a square adds for a man that reaches it, by the man's side, its type
+// and the square's content (side * 8 + type): the weight of an empty square
+// or of an enemy man, nothing for an own man. Built from attackWeight.
+int16_t contentWeight[2][7][16];
+
+int contentIndex(const BoardEntry& e) { return (e.side & 1) << 3 | e.type; }
+
+void buildContentWeights() {
+  for (int s = WHITE; s <= BLACK; s++) {
+    for (int looking = 0; looking < 7; looking++) {
+      for (int index = 0; index < 16; index++) {
+        const int side = index >> 3;
+        const int type = index & 7;
+        int16_t weight = 0;
+        if (type == NONE)
+          weight = attackWeight[looking][0];
+        else if (type < 7 && side != s)
+          weight = attackWeight[looking][type];
+        contentWeight[s][looking][index] = weight;
+      }
+    }
+  }
+}
+
+// The terms that depend on the pawns alone, kept for the pawn placements met
+// before. An entry holds both sides' pawn squares in full, so a hit is the
+// very placement that was scored.
+struct PawnEntry {
+  uint64_t pawns[2];   // squares a1 = bit 0 .. h8 = bit 63
+  uint64_t passed[2];  // the passed pawns among them
+  int32_t score[2];    // structure terms and passed-pawn bonuses
+  uint8_t secondRankFiles[2];  // fileBit of the pawns on their side's second rank
+  bool used;
 };
+constexpr int PAWN_TABLE_SIZE = 8192;
+PawnEntry pawnTable[PAWN_TABLE_SIZE];
+
+int square64(int sq) { return (sq + (sq & 7)) >> 1; }
+int square88(int sq64) { return sq64 + (sq64 & ~7); }
+
+PawnEntry& pawnSlot(const uint64_t pawns[2]) {
+  // A multiplicative mix of the two placements; the top bits pick the slot.
+  constexpr uint64_t MIX_WHITE = 0x9E3779B97F4A7C15ull;
+  constexpr uint64_t MIX_BLACK = 0xC2B2AE3D27D4EB4Full;
+  constexpr int SLOT_BITS = std::countr_zero(unsigned(PAWN_TABLE_SIZE));
+  const uint64_t mixed = pawns[WHITE] * MIX_WHITE ^ pawns[BLACK] * MIX_BLACK;
+  return pawnTable[(mixed ^ (mixed >> 29)) >> (64 - SLOT_BITS)];
+}
+
+// Scores the pawn structure of both sides from the pawn squares alone.
+void scorePawns(PawnEntry& entry, const uint64_t pawns[2]) {
+  // pawnFiles[s][relative rank]: the files (fileBit) holding a pawn of side s.
+  uint8_t pawnFiles[2][8] = {};
+  for (int s = WHITE; s <= BLACK; s++) {
+    for (uint64_t rest = pawns[s]; rest != 0; rest &= rest - 1) {
+      const int sq64 = std::countr_zero(rest);
+      const int rel = s == WHITE ? sq64 >> 3 : 7 - (sq64 >> 3);
+      pawnFiles[s][rel] |= fileBit[sq64 & 7];
+    }
+  }
+  const auto pawnOn = [&](int sq, int s) { return onBoard(sq) && ((pawns[s] >> square64(sq)) & 1); };
+  for (int s = WHITE; s <= BLACK; s++) {
+    const int enemy = s ^ 1;
+    int S = 0;
+    uint8_t pawnsSeen = 0;
+    uint8_t doubledFiles = 0;
+    entry.passed[s] = 0;
+    for (uint64_t rest = pawns[s]; rest != 0; rest &= rest - 1) {
+      const int sq64 = std::countr_zero(rest);
+      const int sq = square88(sq64);
+      const int file = sq & 7;
+      const int rel = s == WHITE ? sq >> 4 : 7 - (sq >> 4);
+      const int t = sq + pawnDir[s];
+      if (file > 0 && pawnOn(t - 1, s)) S += pawnGuardBonus;
+      if (file < 7 && pawnOn(t + 1, s)) S += pawnGuardBonus;
+      if (file < 7 && pawnOn(sq + 1, s)) S += pawnNeighbourBonus;
+      doubledFiles |= pawnsSeen & fileBit[file];
+      pawnsSeen |= fileBit[file];
+      S += (rel + 2) * pawnFileWeight[file] + pawnRankBonus[rel] - 12;
+
+      const uint8_t adjacent = uint8_t(fileBit[file] | (fileBit[file] << 1) | (fileBit[file] >> 1));
+      bool passed = true;
+      for (int k = 1; k <= 6 - rel; k++) {
+        if (pawnFiles[enemy][k] & adjacent) {
+          passed = false;
+          break;
+        }
+      }
+      if (passed) {
+        S += passedPawnBonus[rel];
+        entry.passed[s] |= uint64_t(1) << sq64;
+      }
+    }
+    const uint8_t isolated = pawnsSeen & uint8_t(~((pawnsSeen << 1) | (pawnsSeen >> 1)));
+    S += std::popcount(isolated) * isolatedPawnPenalty + std::popcount(doubledFiles) * doubledPawnPenalty +
+         std::popcount(uint8_t(isolated & doubledFiles)) * isolatedDoubledPenalty;
+    entry.score[s] = S;
+    entry.secondRankFiles[s] = pawnFiles[s][1];
+  }
+  entry.pawns[WHITE] = pawns[WHITE];
+  entry.pawns[BLACK] = pawns[BLACK];
+  entry.used = true;
+}
+
+}  // namespace
 
 void initEvalTables() {
   for (auto& row : attackWeight)
@@ -47,6 +146,7 @@ void initEvalTables() {
   attackWeight[KNIGHT][ROOK] = 10;
   attackWeight[PAWN][0] = 1;
   attackWeight[PAWN][PAWN] = 1;
+  buildContentWeights();
 }
 
 // Built before main runs, so that the weights are ready wherever the evaluation is used.
@@ -54,25 +154,33 @@ void initEvalTables() {
 
 namespace {
 
-// What one square adds for a man of side s and type looking that reaches it:
-// the weight of an empty square or of an enemy man, nothing for an own man.
-int reachWeight(const BoardEntry& target, int s, int looking) {
-  if (target.type == NONE) return attackWeight[looking][0];
-  if (target.side != s) return attackWeight[looking][target.type];
-  return 0;
+// A queen, rook or bishop: every empty square along the rays, and the first
+// man on each ray when it is an enemy. The rays are directions[FIRST..LAST),
+// unrolled.
+template <int FIRST, int LAST>
+int slidingMobility(const BoardEntry* board, int sq, const int16_t* weight) {
+  const int emptyWeight = weight[NONE];
+  int score = 0;
+#pragma GCC unroll 8
+  for (int d = FIRST; d < LAST; d++) {
+    const int step = directions[d];
+    int to = sq + step;
+    while (onBoard(to) && board[to].type == NONE) {
+      score += emptyWeight;
+      to += step;
+    }
+    if (onBoard(to)) score += weight[contentIndex(board[to])];
+  }
+  return score;
 }
 
-// A queen, rook or bishop: every empty square along the rays, and the first
-// man on each ray when it is an enemy.
-int slidingMobility(const BoardEntry* board, int sq, int s, int type) {
-  int first = type == BISHOP ? 4 : 0;
-  int last = type == ROOK ? 4 : 8;
+// A king or a knight: each square of the steps that lies on the board.
+int stepMobility(const BoardEntry* board, int sq, const int16_t* weight, const signed char* steps) {
   int score = 0;
-  for (int d = first; d < last; d++) {
-    for (int to = sq + directions[d]; onBoard(to); to += directions[d]) {
-      score += reachWeight(board[to], s, type);
-      if (board[to].type != NONE) break;
-    }
+#pragma GCC unroll 8
+  for (int j = 0; j < 8; j++) {
+    const int to = sq + steps[j];
+    if (onBoard(to)) score += weight[contentIndex(board[to])];
   }
   return score;
 }
@@ -85,8 +193,6 @@ int evaluate() {
 
   int phase = p.totalMaterial * 256 / startMaterial;
 
-  // pawnFiles[s][relative rank]: the files (fileBit) holding a pawn of side s.
-  uint8_t pawnFiles[2][8] = {};
   int kingFile[2], kingRank[2];
   for (int s = WHITE; s <= BLACK; s++) {
     kingFile[s] = p.pieceList[s][0].square & 7;
@@ -95,14 +201,14 @@ int evaluate() {
 
   int score[2];
   int seventhCount[2];
+  uint64_t pawns[2] = {0, 0};
 
-  // First pass: every man of both sides, white first.
+  // Every man of both sides, white first; the pawns' terms that depend on the
+  // pawns alone come from the pawn table below.
   for (int s = WHITE; s <= BLACK; s++) {
     int enemy = s ^ 1;
     int S = 0;
     seventhCount[s] = 0;
-    uint8_t pawnsSeen = 0;
-    uint8_t doubledFiles = 0;
 
     for (int slot = 0; slot <= p.lastIndex[s]; slot++) {
       int type = p.pieceList[s][slot].type;
@@ -110,31 +216,34 @@ int evaluate() {
       int sq = p.pieceList[s][slot].square;
       int file = sq & 7;
       int rank = sq >> 4;
-      int rel = s == WHITE ? rank : 7 - rank;
 
       switch (type) {
         case KING:
           if (phase > 99) break;
-          for (int d = 0; d < 8; d++) {
-            int to = sq + directions[d];
-            if (onBoard(to)) S += reachWeight(board[to], s, KING);
-          }
+          S += stepMobility(board, sq, contentWeight[s][KING], directions);
           S -= std::max(centreDistance[file], centreDistance[rank]) * (100 - phase) / 20;
           break;
 
+        // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
         case QUEEN:
+          S += slidingMobility<0, 8>(board, sq, contentWeight[s][QUEEN]);
+          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
+          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          break;
+
         case ROOK:
+          S += slidingMobility<0, 4>(board, sq, contentWeight[s][ROOK]);
+          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
+          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          break;
+
         case BISHOP:
-          S += slidingMobility(board, sq, s, type);
-          if (type != BISHOP && rel == 6) seventhCount[s]++;
+          S += slidingMobility<4, 8>(board, sq, contentWeight[s][BISHOP]);
           S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
           break;
 
         case KNIGHT:
-          for (int j = 0; j < 8; j++) {
-            int to = sq + knightJumps[j];
-            if (onBoard(to)) S += reachWeight(board[to], s, KNIGHT);
-          }
+          S += stepMobility(board, sq, contentWeight[s][KNIGHT], knightJumps);
           S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
           break;
 
@@ -143,63 +252,33 @@ int evaluate() {
           // rank; the board's guard zone reads as empty there.
           int t = sq + pawnDir[s];
           if (board[t].type == NONE) S += attackWeight[PAWN][0];
+          // Enemy men on the diagonals in front; own pawns there are
+          // structure, scored with the pawn table.
           if (file > 0) {
             const BoardEntry& diag = board[t - 1];
-            if (diag.type != NONE) {
-              if (diag.side == s) {
-                if (diag.type == PAWN) S += pawnGuardBonus;
-              } else {
-                S += attackWeight[PAWN][diag.type];
-              }
-            }
+            if (diag.type != NONE && diag.side != s) S += attackWeight[PAWN][diag.type];
           }
           if (file < 7) {
             const BoardEntry& diag = board[t + 1];
-            if (diag.type != NONE) {
-              if (diag.side == s) {
-                if (diag.type == PAWN) S += pawnGuardBonus;
-              } else {
-                S += attackWeight[PAWN][diag.type];
-              }
-            }
-            const BoardEntry& beside = board[sq + 1];
-            if (beside.type == PAWN && beside.side == s) S += pawnNeighbourBonus;
+            if (diag.type != NONE && diag.side != s) S += attackWeight[PAWN][diag.type];
           }
-          doubledFiles |= pawnsSeen & fileBit[file];
-          pawnsSeen |= fileBit[file];
-          pawnFiles[s][rel] |= fileBit[file];
-          S += (rel + 2) * pawnFileWeight[file] + pawnRankBonus[rel] - 12;
+          pawns[s] |= uint64_t(1) << square64(sq);
           break;
         }
       }
     }
-
-    uint8_t isolated = pawnsSeen & uint8_t(~((pawnsSeen << 1) | (pawnsSeen >> 1)));
-    S += popCount8[isolated] * isolatedPawnPenalty + popCount8[doubledFiles] * doubledPawnPenalty +
-         popCount8[uint8_t(isolated & doubledFiles)] * isolatedDoubledPenalty;
     score[s] = S;
   }
 
-  // Second pass: passed pawns, which needs the enemy's pawn files.
+  PawnEntry& entry = pawnSlot(pawns);
+  if (!entry.used || entry.pawns[WHITE] != pawns[WHITE] || entry.pawns[BLACK] != pawns[BLACK])
+    scorePawns(entry, pawns);
+
   for (int s = WHITE; s <= BLACK; s++) {
-    int enemy = s ^ 1;
-    for (int slot = 1; slot <= p.lastIndex[s]; slot++) {
-      if (p.pieceList[s][slot].type != PAWN) continue;
-      int sq = p.pieceList[s][slot].square;
-      int file = sq & 7;
-      int rel = s == WHITE ? sq >> 4 : 7 - (sq >> 4);
-      uint8_t adjacent = uint8_t(fileBit[file] | (fileBit[file] << 1) | (fileBit[file] >> 1));
-
-      bool passed = true;
-      for (int k = 1; k <= 6 - rel; k++) {
-        if (pawnFiles[enemy][k] & adjacent) {
-          passed = false;
-          break;
-        }
-      }
-      if (!passed) continue;
-
-      score[s] += passedPawnBonus[rel];
+    score[s] += entry.score[s];
+    // A rook right behind a passed pawn, on the same file: for or against it.
+    for (uint64_t rest = entry.passed[s]; rest != 0; rest &= rest - 1) {
+      const int sq = square88(std::countr_zero(rest));
       int behind = sq - pawnDir[s];
       while (onBoard(behind) && board[behind].type == NONE) behind -= pawnDir[s];
       if (onBoard(behind) && board[behind].type == ROOK)
@@ -209,9 +288,9 @@ int evaluate() {
 
   // Queens and rooks on the seventh rank, worth something only against pawns there.
   for (int s = WHITE; s <= BLACK; s++) {
-    uint8_t enemySecondRank = pawnFiles[s ^ 1][1];
+    uint8_t enemySecondRank = entry.secondRankFiles[s ^ 1];
     if (seventhCount[s] > 0 && enemySecondRank != 0)
-      score[s] += (popCount8[enemySecondRank] + seventhRankBase) * seventhCount[s];
+      score[s] += (std::popcount(enemySecondRank) + seventhRankBase) * seventhCount[s];
   }
 
   score[p.xside] += tempoBonus;

@@ -12,7 +12,6 @@ extern const int pawnRankBonus[8];    // by relative rank
 extern const int passedPawnBonus[8];  // by relative rank
 extern const int centreDistance[8];   // by file or rank
 extern const uint8_t fileBit[8];      // the a-file in the top bit
-extern const uint8_t popCount8[256];
 
 constexpr int doubledPawnPenalty = -8;
 constexpr int isolatedPawnPenalty = -20;

@@ -36,3 +36,8 @@ unsigned char* readWholeFileWith(const char* path, void* (*allocate)(unsigned), 
 // The folder holding the running executable, with a trailing path separator,
 // or "".
 std::string executableFolder();
+
+// A zero-filled block whose pages are all in memory already, on huge pages
+// where the system offers them, so that the first use does not fault them in
+// one by one. Freed with free; null when it cannot be had.
+void* allocResident(std::size_t bytes);

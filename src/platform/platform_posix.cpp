@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,4 +109,23 @@ std::string executableFolder() {
   const std::size_t slash = full.rfind('/');
   if (slash == std::string::npos) return "";
   return full.substr(0, slash + 1);
+}
+
+void* allocResident(std::size_t bytes) {
+  // A large block comes straight from the system, zero-filled and not yet in
+  // memory; free releases it as any other.
+  void* block = std::calloc(bytes, 1);
+  if (block == nullptr) return nullptr;
+  // The size of a huge page on the systems the engine runs on. Only advice:
+  // without transparent huge pages the block keeps small pages.
+  constexpr std::uintptr_t HUGE_PAGE_BYTES = std::uintptr_t(2) << 20;
+  const std::uintptr_t first = (std::uintptr_t(block) + HUGE_PAGE_BYTES - 1) & ~(HUGE_PAGE_BYTES - 1);
+  const std::uintptr_t last = (std::uintptr_t(block) + bytes) & ~(HUGE_PAGE_BYTES - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  // Writing a byte of every page brings the page in; the bytes are zero
+  // already, so the write changes nothing else.
+  const std::size_t pageBytes = std::size_t(sysconf(_SC_PAGESIZE));
+  volatile unsigned char* bytesOfBlock = static_cast<unsigned char*>(block);
+  for (std::size_t i = 0; i < bytes; i += pageBytes) bytesOfBlock[i] = 0;
+  return block;
 }

@@ -129,3 +129,17 @@ std::string executableFolder() {
   if (separator == std::string::npos) return "";
   return full.substr(0, separator + 1);
 }
+
+void* allocResident(std::size_t bytes) {
+  // A large block comes zero-filled and not yet in memory; writing a byte of
+  // every page brings the page in (the bytes are zero already, so the write
+  // changes nothing else). Large pages need a privilege and are not asked for.
+  void* block = std::calloc(bytes, 1);
+  if (block == nullptr) return nullptr;
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  const std::size_t pageBytes = info.dwPageSize;
+  volatile unsigned char* bytesOfBlock = static_cast<unsigned char*>(block);
+  for (std::size_t i = 0; i < bytes; i += pageBytes) bytesOfBlock[i] = 0;
+  return block;
+}

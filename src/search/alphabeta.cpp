@@ -3,30 +3,22 @@
 #include <algorithm>
 #include <cstring>
 
+#include "board/checks.h"
 #include "eval/eval.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
+#include "search/tuning.h"
 
 SearchNode nodes[MAX_PLY + 1];
 Move killers[MAX_PLY + 1][KILLER_SLOTS];
 
 namespace {
 
-constexpr int LAZY_MARGIN = 128;      // stand-pat without evaluating beyond this
-constexpr int FUTILITY_MARGIN = 256;  // one pawn
-// The largest static score: anything beyond would read as a mate.
-constexpr int STATIC_SCORE_LIMIT = MATE_THRESHOLD - 1;
-constexpr uint32_t TAKES_OR_PROMOTES = 0x000E0000 | MOVE_EP | MOVE_PROMOTION;
 
 // A score known without search, kept below the mate scores.
 int staticScore(int score) { return std::clamp(score, -STATIC_SCORE_LIMIT, STATIC_SCORE_LIMIT); }
 
 int kingSquare(int s) { return position.pieceList[s][0].square; }
-
-void flipSides() {
-  position.side = position.xside;
-  position.xside ^= 1;
-}
 
 // Copies line[from..] up to its first sentinel into target at the same
 // indexes and closes the copy with a sentinel (index 63 at the latest).
@@ -62,22 +54,45 @@ int scoreKnownMove(SearchNode* node, Move& move, int value) {
   return 0;
 }
 
-int extension(const Move& move) {
+// The extension rules that read only the move records.
+bool extendedByRecord(const Move& move) {
   const Move& previous = *(&move - 1);
-  if (previous.to == move.to && (previous.code & TAKES_OR_PROMOTES) &&
+  if (previous.to == move.to && (previous.code & MOVE_TAKES_OR_PROMOTES) &&
       pieceValue[previous.piece] > pieceValue[move.piece])
-    return 1;
-  if (move.piece == PAWN && (move.to < 0x18 || move.to > 0x5F)) return 1;
-  if (move.code & MOVE_PROMOTION) return 1;
+    return true;
+  if (move.piece == PAWN && (move.to < 0x18 || move.to > 0x5F)) return true;
+  return (move.code & MOVE_PROMOTION) != 0;
+}
+
+// After the move: the record rules, then a check of the enemy king.
+int extension(const Move& move) {
+  if (extendedByRecord(move)) return 1;
   if (isAttacked(position.side, kingSquare(position.xside))) return 1;
   return 0;
 }
+
+// The same rules before the move, for a move whose check test needs no making.
+int extensionBeforeMove(const Move& move) { return extendedByRecord(move) || givesCheck(move) == 1 ? 1 : 0; }
+
+// The search of the child at ply, with what is known of its check.
+int searchChild(int alpha, int beta, int depth, int material, Move* pv, CheckHint check) {
+  nodes[ply].checkHint = check;
+  return search(alpha, beta, depth, material, pv);
+}
+
+// Killer to-squares of each ply: a quiet move whose destination is not in the
+// set matches none of that ply's killers. Rebuilt whenever a killer is stored.
+uint64_t killerTargets[MAX_PLY + 1][2];
+
+bool mayBeKiller(const Move& move) { return (killerTargets[ply][move.to >> 6] >> (move.to & 63)) & 1; }
 
 }  // namespace
 
 int search(int alpha, int beta, int depth, int material, Move* pv) {
   SearchNode& node = nodes[ply];
   const int alphaIn = alpha;
+  const int checkHint = node.checkHint;
+  node.checkHint = CHECK_UNKNOWN;
 
   if (depth <= 0) {
     const int balance = staticScore(-material);
@@ -101,18 +116,20 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.material = material;
   node.pv = pv;
 
-  flipSides();
+  switchSide();
+  node.inCheck = checkHint != CHECK_UNKNOWN ? checkHint == CHECK_GIVEN
+                                            : isAttacked(position.xside, kingSquare(position.side)) != 0;
   searchMoves(&node);
 
   if (!abortSearch.load()) {
-    if (node.best == ply - MATE_SCORE && !isAttacked(position.xside, kingSquare(position.side)))
+    if (node.best == ply - MATE_SCORE && !node.inCheck)
       node.best = 0;  // stalemate
     if (depth >= 1) {
       storeHash(alphaIn, beta, depth, node.best);
       if (node.best > alphaIn) storeKiller(pv[ply]);
     }
   }
-  flipSides();
+  switchSide();
 
   if (node.best >= beta) return beta;
   if (node.best > alpha) return node.best;
@@ -128,26 +145,42 @@ int searchVisitor(void* arg) {
     if (move.code == node->pv[ply].code) return 0;
   } else if (node->movePhase == PHASE_QUIET) {
     if (move.code == node->pv[ply].code) return 0;
-    for (const Move& killer : killers[ply])
-      if (move.code == killer.code) return 0;
+    if (mayBeKiller(move)) {
+      for (const Move& killer : killers[ply])
+        if (move.code == killer.code) return 0;
+    }
   }
 
-  makeMove(move);
-  if (isAttacked(position.xside, kingSquare(position.side))) {
-    unmakeMove(move);
-    return 0;
-  }
-
+  // Most moves are known legal, and their check of the enemy king known,
+  // before they are made; the rest are made and tested.
+  const int leavesCheck = leavesKingAttacked(move, node->inCheck);
+  if (leavesCheck == 1) return 0;
   const int childMaterial = captureGain() - node->material;
-  const int ext = node->depth >= 1 ? extension(move) : 0;
+  int ext;
+  if (leavesCheck == 0) {
+    ext = node->depth >= 1 ? extensionBeforeMove(move) : 0;
+  } else {
+    makeMove(move);
+    if (isAttacked(position.xside, kingSquare(position.side))) {
+      unmakeMove(move);
+      return 0;
+    }
+    ext = node->depth >= 1 ? extension(move) : 0;
+  }
   const int newDepth = node->depth - 1 + ext;
 
   // Futility (delta pruning in quiescence): a quiet-enough move that leaves
   // the material more than a pawn below alpha is scored by its material.
-  if (newDepth <= 3 && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
+  if (newDepth <= FUTILITY_MAX_DEPTH && ext == 0 && childMaterial + FUTILITY_MARGIN < node->alpha) {
     node->best = int16_t(std::max(int(node->best), staticScore(childMaterial)));
-    unmakeMove(move);
+    if (leavesCheck != 0) unmakeMove(move);
     return 0;
+  }
+  // Whether the child's side is in check, when known without making the move.
+  CheckHint childCheck = CHECK_UNKNOWN;
+  if (leavesCheck == 0) {
+    childCheck = givesCheck(move) == 1 ? CHECK_GIVEN : CHECK_NONE;
+    makeMove(move);
   }
 
   if (ply > MAX_PLY - 1) {
@@ -168,8 +201,8 @@ int searchVisitor(void* arg) {
     ++ply;
     ++position.currentMove;
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) search(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv);
-    const int v = -search(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
+    const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childCheck);
     --ply;
     --position.currentMove;
     if (v <= node->alpha) {
@@ -186,9 +219,9 @@ int searchVisitor(void* arg) {
     copyLine(node->childPv, node->pv, ply);
   } else {
     node->childPv[ply] = sentinelMove;
-    if (newDepth > 4) search(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
   }
-  const int v = -search(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv);
+  const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childCheck);
   --ply;
   --position.currentMove;
 
@@ -214,15 +247,13 @@ int nullMoveVisitor(void* arg) {
   SearchNode* node = static_cast<SearchNode*>(arg);
   Move& move = *position.currentMove;
 
+  // A null move is legal unless the side is in check.
+  if (node->inCheck || ply > MAX_PLY - 1) return 0;
   makeMove(move);
-  if (isAttacked(position.xside, kingSquare(position.side)) || ply > MAX_PLY - 1) {
-    unmakeMove(move);
-    return 0;
-  }
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
-  const int v = -search(-node->beta, -node->beta + 1, node->depth - 3, -node->material, node->childPv);
+  const int v = -search(-node->beta, -node->beta + 1, node->depth - NULL_MOVE_REDUCTION, -node->material, node->childPv);
   --ply;
   --position.currentMove;
 
@@ -237,7 +268,7 @@ int nullMoveVisitor(void* arg) {
 int searchMoves(SearchNode* node) {
   Move& current = *position.currentMove;
 
-  if (node->depth >= 2 && node->beta <= MATE_SCORE) {
+  if (node->depth >= NULL_MOVE_MIN_DEPTH && node->beta <= MATE_SCORE) {
     current = nullMoveTemplate;
     node->movePhase = PHASE_NULL;
     if (nullMoveVisitor(node)) return 1;
@@ -270,6 +301,9 @@ void storeKiller(const Move& move) {
   if (k == KILLER_SLOTS) k = KILLER_SLOTS - 1;  // the oldest drops out
   std::memmove(&slots[1], &slots[0], sizeof(Move) * size_t(k));
   slots[0] = move;
+  uint64_t* targets = killerTargets[ply];
+  targets[0] = targets[1] = 0;
+  for (const Move& killer : killers[ply]) targets[killer.to >> 6] |= uint64_t(1) << (killer.to & 63);
 }
 
 int genKillers(void* arg) {

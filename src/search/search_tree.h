@@ -20,12 +20,18 @@ enum MovePhase : int16_t {
   PHASE_QUIET = 4,
 };
 
+// What the parent knows of the check at a child: the child's search takes it
+// instead of an attack test, and forgets it at once.
+enum CheckHint : int8_t { CHECK_UNKNOWN = 0, CHECK_NONE = 1, CHECK_GIVEN = 2 };
+
 struct SearchNode {
   int16_t alpha;
   int16_t beta;
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
   int16_t movePhase;
+  bool inCheck;      // the side to move is in check
+  int8_t checkHint;  // CheckHint: set by the parent right before it calls search
   int32_t material;  // balance from the point of view of the side that made the last move
   Move* pv;                    // this node's line, indexed by absolute ply
   Move childPv[LINE_LENGTH];   // handed to every child as its line

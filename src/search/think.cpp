@@ -11,6 +11,7 @@
 #include "search/search.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
+#include "search/tuning.h"
 
 RootMove rootMoves[ROOT_MOVES_CAPACITY];
 int32_t rootCount = 0;
@@ -22,8 +23,6 @@ bool quietSearch = false;
 
 namespace {
 
-constexpr int ASPIRATION = 128;   // half a pawn either side of the last score
-constexpr int EASY_MARGIN = 379;  // a lead of about one and a half pawns
 
 // The input thread reports "stop" while the search runs; every change of the
 // root list and of bestRoot is made under this lock, and the report reads
@@ -52,6 +51,7 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.best = -MATE_SCORE;
   root.alpha = int16_t(alpha);
   root.beta = int16_t(beta);
+  root.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
   // Every move made below the root has been taken back exactly.
@@ -98,7 +98,7 @@ bool searchIteration() {
   for (int i = 0; i < rootCount; ++i) {
     if (rootMoves[i].score < -MATE_THRESHOLD) continue;  // loses by force: not searched again
     sendCurrMove(i);
-    if (iterationDepth <= 3) {
+    if (iterationDepth <= OPEN_ITERATIONS) {
       alpha = -SCORE_INFINITE;
       beta = SCORE_INFINITE;
     }
@@ -185,7 +185,7 @@ void runThink(int maxDepth, const GoLimits* go) {
     selDepth = iterationDepth;
     root.depth = int16_t(iterationDepth);
     if (!searchIteration()) break;
-    if (iterationDepth <= 3) {
+    if (iterationDepth <= OPEN_ITERATIONS) {
       {
         std::lock_guard<std::mutex> guard(rootLock);
         sortRootMoves(0, rootCount - 1);
@@ -243,14 +243,14 @@ int stopAfterIteration() {
   if (untimedSearch.load()) return 0;
   if (iterationDepth >= searchLimits.depthLimit) return 1;
   if (!searchLimits.clockRules) return 0;
-  if (elapsedMs() > 2 * int64_t(searchLimits.timeBudgetMs) / 3) return 1;
-  if (iterationDepth <= 2) return 0;
+  if (elapsedMs() > SPENT_NUMERATOR * int64_t(searchLimits.timeBudgetMs) / SPENT_DENOMINATOR) return 1;
+  if (iterationDepth < SINGLE_MOVE_MIN_DEPTH) return 0;
   int playable = 0;
   for (int i = 0; i < rootCount; ++i)
     if (rootMoves[i].score > -MATE_THRESHOLD) ++playable;
   if (playable <= 1) return 1;
   if (!easyMove) return 0;
-  return elapsedMs() > uint32_t(searchLimits.timeBudgetMs / 10) ? 1 : 0;
+  return elapsedMs() > uint32_t(searchLimits.timeBudgetMs / EASY_MOVE_FRACTION) ? 1 : 0;
 }
 
 void think(const GoLimits& go) {

@@ -8,20 +8,10 @@
 #include "platform/platform.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
+#include "search/tuning.h"
 
 SearchLimits searchLimits;
 
-namespace {
-
-constexpr int64_t CLOCK_RESERVE_MS = 3000;  // never planned for
-constexpr int64_t MOVES_TO_PLAN = 30;       // without movestogo
-constexpr int64_t MOVES_TO_PLAN_WITH_INC = 20;
-constexpr uint64_t CLOCK_CHECK_INTERVAL = 4096;  // counted moves between two clock readings
-// A fixed move time ends the search this much early, so that the answer is
-// out by the time asked for.
-constexpr int64_t MOVE_TIME_MARGIN_MS = 10;
-
-}  // namespace
 
 int timeBudget(const GoLimits& go, int side) {
   const int64_t time = go.time[side];

@@ -1,6 +1,7 @@
 // The transposition table: one 64-bit entry per slot, chosen by indexKey and
 // checked against lockKey; no buckets and no ageing.
 #include <algorithm>
+#include <cstdint>
 
 #include "board/board.h"
 #include "search/search_internal.h"
@@ -8,9 +9,22 @@
 HashEntry* hashTable = nullptr;
 uint32_t hashEntries = 0;
 
+// indexKey % hashEntries without a division: for 32-bit numbers the high
+// word of the fraction times the divisor is the exact remainder.
+static uint32_t slotOfKey(uint32_t key) {
+  static uint32_t divisor = 0;
+  static uint64_t fraction = 0;
+  if (divisor != hashEntries) {
+    divisor = hashEntries;
+    fraction = UINT64_MAX / divisor + 1;
+  }
+  const uint64_t low = fraction * key;
+  return uint32_t((static_cast<unsigned __int128>(low) * divisor) >> 64);
+}
+
 static HashEntry* entryOfPosition() {
   if (hashTable == nullptr || hashEntries == 0) return nullptr;
-  return &hashTable[position.indexKey % hashEntries];
+  return &hashTable[slotOfKey(position.indexKey)];
 }
 
 // Mate scores count plies from the root; the table keeps them counted from

@@ -97,15 +97,13 @@ int walkVisitor(void* arg) {
     if (frame.depth == 1) {
       ++frame.sequences;
     } else {
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
       ++p.currentMove;
       WalkFrame child{frame.depth - 1, frame.checked, 0};
       walkChildren(child);
       frame.sequences += child.sequences;
       --p.currentMove;
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
     }
   }
   unmakeMove(m);

@@ -23,8 +23,7 @@ void freshTables(int megabytes) {
 }
 
 void flip() {
-  position.side = position.xside;
-  position.xside ^= 1;
+  switchSide();
 }
 
 bool sideToMoveInCheck() { return isAttacked(position.xside, position.pieceList[position.side][0].square) != 0; }

@@ -1,8 +1,10 @@
 // Micro-benchmarks of the routines that run at every node: generating and
-// making moves, the attack test and the evaluation.
+// making moves, the attack test, the tests made before a move and the
+// evaluation.
 #include <benchmark/benchmark.h>
 
 #include "board/board.h"
+#include "board/checks.h"
 #include "eval/eval.h"
 #include "search/search.h"
 
@@ -30,6 +32,16 @@ int makeAndTakeBack(void* arg) {
   return 0;
 }
 
+// Whether the move leaves the own king attacked and whether it gives check,
+// answered before making it.
+int testBeforeMaking(void* arg) {
+  const Move& m = *position.currentMove;
+  int answers = leavesKingAttacked(m, false) + givesCheck(m);
+  benchmark::DoNotOptimize(answers);
+  ++*static_cast<long*>(arg);
+  return 0;
+}
+
 void generateAll(void* arg) {
   genPromotions(1, arg);
   genCaptures(arg);
@@ -48,6 +60,7 @@ void generateWith(benchmark::State& state, MoveVisitor visitor) {
 }
 BENCHMARK_CAPTURE(generateWith, GenerateMoves, countMoves);
 BENCHMARK_CAPTURE(generateWith, MakeTestUnmake, makeAndTakeBack);
+BENCHMARK_CAPTURE(generateWith, TestBeforeMaking, testBeforeMaking);
 
 void BM_Evaluate(benchmark::State& state) {
   setUp(middlegame);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/checks.h"
 #include "common/common.h"
 
 namespace {
@@ -30,6 +31,7 @@ struct PerftFrame {
   int depth;            // plies still to go, counting the move being visited
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
+  bool inCheck;         // the side to move is in check
 };
 
 uint64_t movesMade = 0;
@@ -38,6 +40,7 @@ int perftVisitor(void* arg);
 
 uint64_t runGenerators(PerftFrame& frame) {
   moveVisitor = perftVisitor;
+  frame.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
@@ -48,19 +51,21 @@ int perftVisitor(void* arg) {
   PerftFrame& frame = *static_cast<PerftFrame*>(arg);
   Position& p = position;
   Move& m = *p.currentMove;
+  // Every move is made, as in the search; the attack test runs only where
+  // the board cannot answer beforehand.
+  int leavesCheck = leavesKingAttacked(m, frame.inCheck);
   makeMove(m);
   ++movesMade;
-  if (!isAttacked(p.xside, p.pieceList[p.side][0].square)) {
+  if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
+  if (!leavesCheck) {
     uint64_t count = 1;
     if (frame.depth > 1) {
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
       ++p.currentMove;
-      PerftFrame child{frame.depth - 1, 0, false};
+      PerftFrame child{frame.depth - 1, 0, false, false};
       count = runGenerators(child);
       --p.currentMove;
-      p.side = p.xside;
-      p.xside ^= 1;
+      switchSide();
     }
     frame.sequences += count;
     if (frame.divide) std::printf("%s: %" PRIu64 "\n", moveToText(m), count);
@@ -150,7 +155,7 @@ int main(int argc, char** argv) {
 
   startAtRoot();
   const auto start = std::chrono::steady_clock::now();
-  PerftFrame root{int(depth), 0, divide};
+  PerftFrame root{int(depth), 0, divide, false};
   const uint64_t sequences = runGenerators(root);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 

@@ -1,0 +1,111 @@
+// Questions about a move that is about to be made, answered from the board as
+// it stands: does it leave the mover's king attacked, does it attack the enemy
+// king. Both give exactly what an attack test after making the move would, or
+// say that only making it tells.
+#pragma once
+
+#include "board/board.h"
+#include "board/board_internal.h"
+
+// The answer of a test that cannot tell without making the move.
+constexpr int NOT_KNOWN = -1;
+
+// The step from one square towards another along a rank, file or diagonal;
+// 0 when the two are on no common line (or the same square).
+inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
+
+// Whether a man of this type attacks along a line with this step.
+inline bool slidesAlong(int type, int step) {
+  if (type == QUEEN) return true;
+  return type == (rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK);
+}
+
+// The first occupied square from sq in steps of step, reading the square
+// skip as empty; -1 when the line runs off the board first.
+inline int firstManOnLine(int sq, int step, int skip) {
+  for (sq += step; onBoard(sq); sq += step)
+    if (sq != skip && position.board[sq].type != NONE) return sq;
+  return -1;
+}
+
+// Whether the man on the first square of the line through sq and vacated
+// (from sq, past vacated) is a slider of side s that attacks along it. The
+// square beyond that lies on the line in the same direction as `stays`
+// still blocks; then the answer is no.
+inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
+  const int step = lineStep(sq, vacated);
+  if (step == 0 || lineStep(sq, stays) == step) return false;
+  const int first = firstManOnLine(sq, step, vacated);
+  if (first < 0) return false;
+  const BoardEntry& e = position.board[first];
+  return e.side == s && slidesAlong(e.type, step);
+}
+
+// Whether side `by` would attack the square `to` once a king has left `from`
+// for it: the same answer as the attack test after the move, where `from` is
+// empty and a man taken on `to` is gone.
+inline bool attackedAfterKingMove(int by, int from, int to) {
+  const Position& p = position;
+  for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
+    const PieceSlot& slot = p.pieceList[by][j];
+    if (slot.type == NONE || slot.type == PAWN || slot.square == to) continue;
+    const int step = rayStep[slot.type][to - slot.square + DIFF_OFFSET];
+    if (step == 0) continue;
+    int sq = slot.square + step;
+    while (sq != to && (sq == from || p.board[sq].type == NONE)) sq += step;
+    if (sq == to) return true;
+  }
+  // A pawn beside the square in front of `to`, seen from side by.
+  const int front = to - pawnDir[by];
+  if (onBoard(front)) {
+    const BoardEntry& left = p.board[front - 1];
+    const BoardEntry& right = p.board[front + 1];
+    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
+  }
+  return stepTable[KING][p.pieceList[by][0].square - to + DIFF_OFFSET] != 0;
+}
+
+// Whether making m (by position.side) would leave its own king attacked: 1 or
+// 0, or NOT_KNOWN for en passant, castling and, when the side is in check,
+// every move but a king's. Otherwise the only attack a move other than the
+// king's can open runs through its origin.
+inline int leavesKingAttacked(const Move& m, bool inCheck) {
+  if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
+  if (m.piece == KING) return attackedAfterKingMove(position.xside, m.from, m.to) ? 1 : 0;
+  if (inCheck) return NOT_KNOWN;
+  const int king = position.pieceList[position.side][0].square;
+  return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
+}
+
+// Whether making m (by position.side) would attack the enemy king: the moved
+// man from its destination, a line opened through the origin, or the own
+// king beside it. NOT_KNOWN for en passant and castling.
+inline int givesCheck(const Move& m) {
+  if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
+  const Position& p = position;
+  const int side = p.side;
+  const int enemyKing = p.pieceList[p.xside][0].square;
+  const int ownKing = m.piece == KING ? m.to : p.pieceList[side][0].square;
+  if (stepTable[KING][ownKing - enemyKing + DIFF_OFFSET]) return 1;
+  switch (m.piece) {
+    case KING:
+      break;
+    case KNIGHT:
+      if (stepTable[KNIGHT][enemyKing - m.to + DIFF_OFFSET]) return 1;
+      break;
+    case PAWN: {
+      const int beside = enemyKing - pawnDir[side] - m.to;
+      if (beside == 1 || beside == -1) return 1;
+      break;
+    }
+    default: {
+      const int step = rayStep[m.piece][enemyKing - m.to + DIFF_OFFSET];
+      if (step != 0) {
+        int sq = m.to + step;
+        while (sq != enemyKing && (sq == m.from || p.board[sq].type == NONE)) sq += step;
+        if (sq == enemyKing) return 1;
+      }
+    }
+  }
+  return lineOpensFor(side, enemyKing, m.from, m.to) ? 1 : 0;
+}
