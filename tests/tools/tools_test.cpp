@@ -176,6 +176,11 @@ TEST(PerftTool, PrintsThePublishedCounts) {
       {"4 startpos", "197281\n"},
       {"3 fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "97862\n"},
       {"4 fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", "2103487\n"},
+      // Castling and en-passant fields that grant or deny what the board alone would allow.
+      {"6 fen 8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1", "1440467\n"},
+      {"6 fen 5k2/8/8/8/8/8/8/4K2R w K - 0 1", "661072\n"},
+      {"6 fen 3k4/8/8/8/8/8/8/R3K3 w Q - 0 1", "803711\n"},
+      {"4 fen r3k2r/8/3Q4/8/8/5q2/8/R3K2R b KQkq - 0 1", "1720476\n"},
   };
   for (const auto& [arguments, count] : runs) {
     EXPECT_EQ(outputOf(std::string(TAVROLIN_PERFT_BINARY) + " " + arguments + " 2>/dev/null"), count) << arguments;
