@@ -39,6 +39,20 @@ extern int rayStep[7][2 * DIFF_OFFSET + 1];
 extern int stepTable[7][2 * DIFF_OFFSET + 1];
 void initAttackTables();
 
+// Whether a pawn or the king of side by attacks sq. The squares beside the
+// pawn's may lie off the board (index -1 included); the guard zone and the
+// unused 0x88 entries read as empty there.
+inline bool pawnOrKingAttacks(int by, int sq) {
+  const Position& p = position;
+  const int front = sq - pawnDir[by];
+  if (onBoard(front)) {
+    const BoardEntry& left = p.board[front - 1];
+    const BoardEntry& right = p.board[front + 1];
+    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
+  }
+  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
+}
+
 // The squares a man of a type reaches from a square on an empty board, as
 // 64-bit sets (a1 = bit 0, h8 = bit 63), indexed by PieceType and the square's
 // number 0..63. Pawns have none.

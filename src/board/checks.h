@@ -55,14 +55,7 @@ inline bool attackedAfterKingMove(int by, int from, int to) {
     while (sq != to && (sq == from || p.board[sq].type == NONE)) sq += step;
     if (sq == to) return true;
   }
-  // A pawn beside the square in front of `to`, seen from side by.
-  const int front = to - pawnDir[by];
-  if (onBoard(front)) {
-    const BoardEntry& left = p.board[front - 1];
-    const BoardEntry& right = p.board[front + 1];
-    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
-  }
-  return stepTable[KING][p.pieceList[by][0].square - to + DIFF_OFFSET] != 0;
+  return pawnOrKingAttacks(by, to);
 }
 
 // Whether making m (by position.side) would leave its own king attacked: 1 or

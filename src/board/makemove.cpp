@@ -188,15 +188,7 @@ bool isAttacked(int by, int sq) {
       return true;
     }
   }
-  // The squares beside p may lie off the board (index -1 included); the
-  // guard zone and the unused 0x88 entries read as empty there.
-  const int p0 = sq - pawnDir[by];
-  if (onBoard(p0)) {
-    const BoardEntry& left = p.board[p0 - 1];
-    const BoardEntry& right = p.board[p0 + 1];
-    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
-  }
-  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
+  return pawnOrKingAttacks(by, sq);
 }
 
 bool isRepetition() {
