@@ -203,7 +203,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
       {engine + " --help", 0, "usage: tavrolin "},
       {engine + " bench 5", 0, "\nbench " + std::to_string(BENCH_SIGNATURE_DEPTH_5) + " nodes "},
       {engine + " --bogus" + errors, 2, "usage: tavrolin "},
-      {engine + " bench 5x" + errors, 2, "usage: tavrolin "},
+      {engine + " bench 5x" + errors, 2, "tavrolin: cannot use \"5x\"\nusage: tavrolin "},
       {engine + " bench 5 6" + errors, 2, "usage: tavrolin "},
       {bench + " --help", 0, "usage: tavrolin-bench"},
       {bench + " five" + errors, 2, "usage: tavrolin-bench"},
