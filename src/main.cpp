@@ -55,9 +55,7 @@ int runCommandLine(int argc, char** argv) {
     runBench(int(depth));
     return 0;
   }
-  std::fprintf(stderr, "tavrolin: cannot use \"%s\"\n", argv[argc - 1]);
-  std::fputs(USAGE, stderr);
-  return 2;
+  return refuseArgument("tavrolin", argv[argc - 1], USAGE);
 }
 
 }  // namespace

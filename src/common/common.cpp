@@ -119,3 +119,9 @@ bool readNumberArgument(const char* text, long lowest, long highest, long& numbe
   number = value;
   return true;
 }
+
+int refuseArgument(const char* program, const char* argument, const char* usage) {
+  std::fprintf(stderr, "%s: cannot use \"%s\"\n", program, argument);
+  std::fputs(usage, stderr);
+  return 2;
+}

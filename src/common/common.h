@@ -29,3 +29,6 @@ int readInt(const char* text);
 // Reads a whole decimal number from lowest to highest out of a command-line
 // argument (nothing else, not even blanks); false when text is anything else.
 bool readNumberArgument(const char* text, long lowest, long highest, long& number);
+// The answer to a command line a program cannot use: "PROGRAM: cannot use
+// "ARGUMENT"" and the usage on standard error; returns the exit status, 2.
+int refuseArgument(const char* program, const char* argument, const char* usage);

@@ -21,11 +21,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   long depth = BENCH_DEFAULT_DEPTH;
-  if (argc > 2 || (argc == 2 && !readNumberArgument(argv[1], 1, BENCH_MAX_DEPTH, depth))) {
-    std::fprintf(stderr, "tavrolin-bench: cannot use \"%s\"\n", argv[argc - 1]);
-    std::fputs(USAGE, stderr);
-    return 2;
-  }
+  if (argc > 2 || (argc == 2 && !readNumberArgument(argv[1], 1, BENCH_MAX_DEPTH, depth)))
+    return refuseArgument("tavrolin-bench", argv[argc - 1], USAGE);
   runBench(int(depth));
   return 0;
 }

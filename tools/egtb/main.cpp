@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/common.h"
 #include "egtb.h"
 
 namespace {
@@ -22,10 +23,7 @@ int main(int argc, char** argv) {
   }
   // A file name that starts with '-' is taken for a mistaken option: the tool
   // writes no file it was not plainly asked to write.
-  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-    std::fprintf(stderr, "tavrolin-egtb: cannot use \"%s\"\n%s", argv[argc - 1], USAGE);
-    return 2;
-  }
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) return refuseArgument("tavrolin-egtb", argv[argc - 1], USAGE);
   const char* path = argc == 2 ? argv[1] : "Endgame.bin";
   EndgameTables tables = solveAllEndings();
   if (!writeEndgameFile(packEndgameFile(tables), path)) {
