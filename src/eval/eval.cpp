@@ -28,6 +28,12 @@ int16_t contentWeight[2][7][16];
 
 int contentIndex(const BoardEntry& e) { return (e.side & 1) << 3 | e.type; }
 
+// The distance of two squares counted in files plus ranks, by the difference
+// of their 0x88 numbers (which fixes both the file and the rank difference).
+constexpr int SQUARE_DIFF_OFFSET = 0x77;
+uint8_t fileRankDistance[2 * SQUARE_DIFF_OFFSET + 1];
+int distanceBetween(int a, int b) { return fileRankDistance[a - b + SQUARE_DIFF_OFFSET]; }
+
 void buildContentWeights() {
   for (int s = WHITE; s <= BLACK; s++) {
     for (int looking = 0; looking < 7; looking++) {
@@ -43,6 +49,9 @@ void buildContentWeights() {
       }
     }
   }
+  for (int fileDiff = -7; fileDiff <= 7; fileDiff++)
+    for (int rankDiff = -7; rankDiff <= 7; rankDiff++)
+      fileRankDistance[rankDiff * 16 + fileDiff + SQUARE_DIFF_OFFSET] = uint8_t(std::abs(fileDiff) + std::abs(rankDiff));
 }
 
 // The terms that depend on the pawns alone, kept for the pawn placements met
@@ -185,6 +194,19 @@ int stepMobility(const BoardEntry* board, int sq, const int16_t* weight, const s
   return score;
 }
 
+// A pawn: the square in front when it is empty, and enemy men on the
+// diagonals in front; own pawns there are structure, scored with the pawn
+// table. The squares in front may lie off the board (a pawn on its last
+// rank, or a diagonal beyond the a- or h-file); the board's guard zone reads
+// as empty there.
+int pawnActivity(const BoardEntry* board, int sq, int s) {
+  const int t = sq + pawnDir[s];
+  int score = board[t].type == NONE ? attackWeight[PAWN][0] : 0;
+  for (const BoardEntry& diagonal : {board[t - 1], board[t + 1]})
+    if (diagonal.type != NONE && diagonal.side != s) score += attackWeight[PAWN][diagonal.type];
+  return score;
+}
+
 }  // namespace
 
 int evaluate() {
@@ -193,11 +215,7 @@ int evaluate() {
 
   int phase = p.totalMaterial * 256 / startMaterial;
 
-  int kingFile[2], kingRank[2];
-  for (int s = WHITE; s <= BLACK; s++) {
-    kingFile[s] = p.pieceList[s][0].square & 7;
-    kingRank[s] = p.pieceList[s][0].square >> 4;
-  }
+  const int kingSquare[2] = {p.pieceList[WHITE][0].square, p.pieceList[BLACK][0].square};
 
   int score[2];
   int seventhCount[2];
@@ -210,7 +228,9 @@ int evaluate() {
     int S = 0;
     seventhCount[s] = 0;
 
-    for (int slot = 0; slot <= p.lastIndex[s]; slot++) {
+    // The king and the pieces; a promoted piece may sit among the pawns and
+    // widen this range over some of them.
+    for (int slot = 0; slot <= p.lastPieceIndex[s]; slot++) {
       int type = p.pieceList[s][slot].type;
       if (type == NONE) continue;
       int sq = p.pieceList[s][slot].square;
@@ -228,44 +248,38 @@ int evaluate() {
         case QUEEN:
           S += slidingMobility<0, 8>(board, sq, contentWeight[s][QUEEN]);
           if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
-          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
         case ROOK:
           S += slidingMobility<0, 4>(board, sq, contentWeight[s][ROOK]);
           if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
-          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
         case BISHOP:
           S += slidingMobility<4, 8>(board, sq, contentWeight[s][BISHOP]);
-          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
         case KNIGHT:
           S += stepMobility(board, sq, contentWeight[s][KNIGHT], knightJumps);
-          S -= std::abs(file - kingFile[enemy]) + std::abs(rank - kingRank[enemy]);
+          S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
-        case PAWN: {
-          // The squares in front may lie off the board for a pawn on its last
-          // rank; the board's guard zone reads as empty there.
-          int t = sq + pawnDir[s];
-          if (board[t].type == NONE) S += attackWeight[PAWN][0];
-          // Enemy men on the diagonals in front; own pawns there are
-          // structure, scored with the pawn table.
-          if (file > 0) {
-            const BoardEntry& diag = board[t - 1];
-            if (diag.type != NONE && diag.side != s) S += attackWeight[PAWN][diag.type];
-          }
-          if (file < 7) {
-            const BoardEntry& diag = board[t + 1];
-            if (diag.type != NONE && diag.side != s) S += attackWeight[PAWN][diag.type];
-          }
+        case PAWN:
+          S += pawnActivity(board, sq, s);
           pawns[s] |= uint64_t(1) << square64(sq);
           break;
-        }
       }
+    }
+    // Past the last piece there are only pawns, and the empty slots of
+    // captured ones.
+    for (int slot = p.lastPieceIndex[s] + 1; slot <= p.lastIndex[s]; slot++) {
+      if (p.pieceList[s][slot].type == NONE) continue;
+      const int sq = p.pieceList[s][slot].square;
+      S += pawnActivity(board, sq, s);
+      pawns[s] |= uint64_t(1) << square64(sq);
     }
     score[s] = S;
   }

@@ -1,6 +1,7 @@
 // The fail-hard alpha-beta search below the root, its quiescence search, the
 // move phases of a node and the killer moves.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "board/checks.h"
@@ -80,11 +81,22 @@ int searchChild(int alpha, int beta, int depth, int material, Move* pv, CheckHin
   return search(alpha, beta, depth, material, pv);
 }
 
-// Killer to-squares of each ply: a quiet move whose destination is not in the
-// set matches none of that ply's killers. Rebuilt whenever a killer is stored.
-uint64_t killerTargets[MAX_PLY + 1][2];
+// A filter over the origin and destination of each ply's killers: a quiet
+// move whose bit is clear matches none of that ply's killers; a set bit only
+// says that one of them may match. Rebuilt whenever a killer is stored.
+constexpr int KILLER_FILTER_BITS = 256;
+uint64_t killerFilter[MAX_PLY + 1][KILLER_FILTER_BITS / 64];
 
-bool mayBeKiller(const Move& move) { return (killerTargets[ply][move.to >> 6] >> (move.to & 63)) & 1; }
+int killerFilterBit(const Move& move) {
+  constexpr uint32_t MIX = 0x9E3779B1u;
+  constexpr int BIT_SHIFT = 32 - std::countr_zero(unsigned(KILLER_FILTER_BITS));
+  return int((uint32_t(move.from) << 7 | uint32_t(move.to)) * MIX >> BIT_SHIFT);
+}
+
+bool mayBeKiller(const Move& move) {
+  const int bit = killerFilterBit(move);
+  return (killerFilter[ply][bit >> 6] >> (bit & 63)) & 1;
+}
 
 }  // namespace
 
@@ -301,9 +313,12 @@ void storeKiller(const Move& move) {
   if (k == KILLER_SLOTS) k = KILLER_SLOTS - 1;  // the oldest drops out
   std::memmove(&slots[1], &slots[0], sizeof(Move) * size_t(k));
   slots[0] = move;
-  uint64_t* targets = killerTargets[ply];
-  targets[0] = targets[1] = 0;
-  for (const Move& killer : killers[ply]) targets[killer.to >> 6] |= uint64_t(1) << (killer.to & 63);
+  uint64_t* filter = killerFilter[ply];
+  std::fill_n(filter, KILLER_FILTER_BITS / 64, 0);
+  for (const Move& killer : killers[ply]) {
+    const int bit = killerFilterBit(killer);
+    filter[bit >> 6] |= uint64_t(1) << (bit & 63);
+  }
 }
 
 int genKillers(void* arg) {
