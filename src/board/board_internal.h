@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 
 #include "board/board.h"
 
@@ -71,6 +72,28 @@ inline constexpr std::array<uint64_t, 128> squareBits = [] {
     if (onBoard(sq)) bits[sq] = uint64_t(1) << ((sq + (sq & 7)) >> 1);
   return bits;
 }();
+
+// The squares from a square onward in steps of one of the directions, the
+// square itself not included, as 64-bit sets; indexed by the step +
+// STEP_OFFSET and the square's number 0..63.
+constexpr int STEP_OFFSET = 17;
+extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
+
+// The nearest square to a ray's start among a non-empty set of squares on
+// the ray; along a positive step the numbers grow.
+inline int nearestOnRay(uint64_t set, int step) {
+  return squareOf64(step > 0 ? std::countr_zero(set) : 63 - std::countl_zero(set));
+}
+
+// The men of side s on the lines through sq along which they move (blockers
+// aside): queens and rooks on its rank and file, queens and bishops on its
+// diagonals.
+inline uint64_t slidersToward(int s, int sq) {
+  const Position& p = position;
+  const int n = squareIndex64(sq);
+  return ((p.manSets[s][QUEEN] | p.manSets[s][ROOK]) & emptyBoardReach[ROOK][n]) |
+         ((p.manSets[s][QUEEN] | p.manSets[s][BISHOP]) & emptyBoardReach[BISHOP][n]);
+}
 
 // The PieceType of a lower-case letter of " kqrbnp" (k, q, r, b, n, p), else NONE.
 inline int pieceOfLetter(char c) {

@@ -8,6 +8,7 @@
 int rayStep[7][2 * DIFF_OFFSET + 1];
 int stepTable[7][2 * DIFF_OFFSET + 1];
 uint64_t emptyBoardReach[7][64];
+uint64_t raySquares[2 * STEP_OFFSET + 1][64];
 
 namespace {
 
@@ -136,6 +137,14 @@ void initAttackTables() {
       emptyBoardReach[t][squareIndex64(from)] = reach;
     }
   }
+  for (const int step : directions) {
+    for (int from = 0; from <= 0x77; ++from) {
+      if (!onBoard(from)) continue;
+      uint64_t ray = 0;
+      for (int sq = from + step; onBoard(sq); sq += step) ray |= squareBits[sq];
+      raySquares[step + STEP_OFFSET][squareIndex64(from)] = ray;
+    }
+  }
 }
 
 // Built before main runs, so that the tables are ready wherever the board is used.
@@ -236,15 +245,9 @@ bool canReach(int type, int from, int to) {
 
 bool isAttacked(int by, int sq) {
   const Position& p = position;
-  for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
-    const PieceSlot& slot = p.pieceList[by][j];
-    if (slot.type == NONE || slot.type == PAWN) continue;
-    if (slot.type == KNIGHT) {
-      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return true;
-    } else if (canReach(slot.type, slot.square, sq)) {
-      return true;
-    }
-  }
+  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(sq)]) return true;
+  for (uint64_t sliders = slidersToward(by, sq); sliders != 0; sliders &= sliders - 1)
+    if (canReach(QUEEN, squareOf64(std::countr_zero(sliders)), sq)) return true;
   return pawnOrKingAttacks(by, sq);
 }
 
