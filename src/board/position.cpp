@@ -67,7 +67,7 @@ bool positionConsistent() {
   int men = 0;
   int material = 0;
   for (int s = WHITE; s <= BLACK; ++s) {
-    uint64_t sets[7] = {};
+    uint64_t sets[8] = {};
     for (int slot = 0; slot <= p.lastIndex[s]; ++slot) {
       const PieceSlot& man = p.pieceList[s][slot];
       if (man.type == NONE) continue;
@@ -78,7 +78,7 @@ bool positionConsistent() {
       sets[NONE] |= squareBits[man.square];
       sets[man.type] |= squareBits[man.square];
     }
-    for (int t = NONE; t <= PAWN; ++t)
+    for (int t = 0; t < 8; ++t)
       if (sets[t] != p.manSets[s][t]) return false;
   }
   for (int sq = 0; sq <= 0x77; ++sq) {
