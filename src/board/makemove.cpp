@@ -217,6 +217,12 @@ namespace {
   m.lockKey = position.lockKey;
 }
 
+// unmakeMove for a plain capture.
+[[gnu::noinline]] void unmakeCapture(Move& m) {
+  const uint64_t keys = moveMan(m.to, m.from, position.side, m.piece);
+  applyKeys(keys ^ restoreMan(m.to, position.xside, m.captured));
+}
+
 }  // namespace
 
 // Plain moves here; captures and the rest aside.
@@ -238,9 +244,11 @@ void unmakeMove(Move& m) {
     unmakeSpecialMove(m);
     return;
   }
-  uint64_t keys = moveMan(m.to, m.from, position.side, m.piece);
-  if (m.captured != NONE) keys ^= restoreMan(m.to, position.xside, m.captured);
-  applyKeys(keys);
+  if (m.captured != NONE) {
+    unmakeCapture(m);
+    return;
+  }
+  applyKeys(moveMan(m.to, m.from, position.side, m.piece));
 }
 
 bool canReach(int type, int from, int to) {
