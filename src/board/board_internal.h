@@ -79,6 +79,10 @@ inline constexpr std::array<uint64_t, 128> squareBits = [] {
 constexpr int STEP_OFFSET = 17;
 extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
 
+// The step from one square towards another along a rank, file or diagonal;
+// 0 when the two are on no common line (or the same square).
+inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
+
 // The nearest square to a ray's start among a non-empty set of squares on
 // the ray; along a positive step the numbers grow.
 inline int nearestOnRay(uint64_t set, int step) {

@@ -10,10 +10,6 @@
 // The answer of a test that cannot tell without making the move.
 constexpr int NOT_KNOWN = -1;
 
-// The step from one square towards another along a rank, file or diagonal;
-// 0 when the two are on no common line (or the same square).
-inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
-
 // Whether the man on the first square of the line through sq and vacated
 // (from sq, past vacated) is a slider of side s that attacks along it. The
 // square beyond that lies on the line in the same direction as `stays`

@@ -68,13 +68,14 @@ int genCaptures(void* arg) {
   const int side = p.side;
   const int xside = p.xside;
   const BoardEntry* const board = p.boardStore + BOARD_GUARD;
-  // For each victim (by its slot) the capturing pieces whose lines run
-  // through its square (blockers aside), as a set of positions in the order
-  // the pieces are tried: from the last knight up to the king. Only the
-  // victims that a pawn or a piece may reach are visited. Every visit takes
-  // its move back, so the sets stay true.
+  // For each victim (by its slot) the capturing pieces that reach its square
+  // with nothing between, as a set of positions in the order the pieces are
+  // tried: from the last knight up to the king. Only the victims that a pawn
+  // or a piece may take are visited. Every visit takes its move back, so the
+  // sets stay true.
   constexpr int SLOTS = 16;
   const uint64_t victimSquares = p.manSets[xside][NONE];
+  const uint64_t occupied = p.manSets[side][NONE] | victimSquares;
   PieceSlot attackers[SLOTS];
   uint32_t attackersOf[SLOTS] = {};
   uint32_t victimSlots = 0;
@@ -82,9 +83,17 @@ int genCaptures(void* arg) {
   for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
     const PieceSlot& slot = p.pieceList[side][j];
     if (slot.type == NONE || slot.type == PAWN) continue;
-    uint64_t inReach = emptyBoardReach[slot.type][squareIndex64(slot.square)] & victimSquares;
-    for (; inReach != 0; inReach &= inReach - 1) {
-      const int victim = board[squareOf64(std::countr_zero(inReach))].listIndex;
+    const int n = squareIndex64(slot.square);
+    const bool slides = slot.type != KNIGHT && slot.type != KING;
+    for (uint64_t inReach = emptyBoardReach[slot.type][n] & victimSquares; inReach != 0; inReach &= inReach - 1) {
+      const int v = std::countr_zero(inReach);
+      const int to = squareOf64(v);
+      if (slides) {
+        // The squares from the slider to the victim: only the victim's taken.
+        const int ray = lineStep(slot.square, to) + STEP_OFFSET;
+        if ((raySquares[ray][n] & ~raySquares[ray][v] & occupied) != uint64_t(1) << v) continue;
+      }
+      const int victim = board[to].listIndex;
       attackersOf[victim] |= 1u << attackerCount;
       victimSlots |= 1u << victim;
     }
@@ -112,13 +121,10 @@ int genCaptures(void* arg) {
         if (holds(from, PAWN, side) && emit(m, from, to, PAWN, captured, 0, arg)) return 1;
       }
     }
-    // Then the pieces on a line through the victim, if nothing stands between.
+    // Then the pieces.
     for (uint32_t rest = attackersOf[i]; rest != 0; rest &= rest - 1) {
       const PieceSlot& attacker = attackers[std::countr_zero(rest)];
-      const int step = rayStep[attacker.type][to - attacker.square + DIFF_OFFSET];
-      int sq = attacker.square + step;
-      while (sq != to && isEmpty(sq)) sq += step;
-      if (sq == to && emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
+      if (emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
     }
   }
   return genEnPassant(arg);
