@@ -18,11 +18,12 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   const int step = lineStep(sq, vacated);
   if (step == 0 || lineStep(sq, stays) == step) return false;
   const Position& p = position;
-  const uint64_t men = (p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]) & ~squareBits[vacated] &
-                       raySquares[step + STEP_OFFSET][squareIndex64(sq)];
+  const uint64_t ray = raySquares[step + STEP_OFFSET][squareIndex64(sq)] & ~squareBits[vacated];
   const int along = rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK;
-  const uint64_t sliders = (p.manSets[s][QUEEN] | p.manSets[s][along]) & men;
-  return sliders != 0 && (sliders & squareBits[nearestOnRay(men, step)]) != 0;
+  const uint64_t sliders = (p.manSets[s][QUEEN] | p.manSets[s][along]) & ray;
+  if (sliders == 0) return false;
+  const uint64_t men = (p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]) & ray;
+  return (sliders & squareBits[nearestOnRay(men, step)]) != 0;
 }
 
 // Whether side `by` would attack the square `to` once a king has left `from`
