@@ -93,6 +93,12 @@ struct Position {
   uint32_t indexKey;
   int totalMaterial;
   int menCount;
+  // The squares of each side's men as 64-bit sets (a1 = bit 0, h8 = bit 63):
+  // index NONE all of them, else those of one PieceType. Kept in step with
+  // the board by every change of it; they spare the generators and the move
+  // tests their scans of empty squares and lists. (Index 7 stays empty; it
+  // makes a side's row eight words.)
+  uint64_t manSets[2][8];
   Move moveStack[MOVE_STACK_SIZE];
   Move* currentMove;
   // Home squares (homeSquareBit) whose king or rook has lost its castling

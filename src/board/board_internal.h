@@ -1,6 +1,9 @@
 // Pieces of the board shared between its own files.
 #pragma once
 
+#include <array>
+#include <bit>
+
 #include "board/board.h"
 
 // Lower-case letter of a PieceType; index 0 is a blank.
@@ -9,6 +12,8 @@ inline constexpr char pieceLetters[] = " kqrbnp";
 // The random words of the two position keys. Index: square | side << 3 | type << 7.
 extern const uint32_t* const lockKeys;
 extern const uint32_t* const indexKeys;
+// Both words of an index in one: the lock word low, the index word high.
+extern const uint64_t* const keyPairs;
 constexpr int keyIndex(int sq, int s, int t) { return sq | s << 3 | t << 7; }
 // Keys of the current placement and side computed from scratch (for checks).
 void computeKeys(uint32_t& lock, uint32_t& index);
@@ -58,6 +63,41 @@ inline bool pawnOrKingAttacks(int by, int sq) {
 // number 0..63. Pawns have none.
 extern uint64_t emptyBoardReach[7][64];
 inline int squareIndex64(int sq) { return (sq + (sq & 7)) >> 1; }
+// The square (0x88) of a number 0..63.
+inline int squareOf64(int n) { return n + (n & ~7); }
+// The bit of each square in a 64-bit set, indexed by Square; 0 off the board.
+inline constexpr std::array<uint64_t, 128> squareBits = [] {
+  std::array<uint64_t, 128> bits{};
+  for (int sq = 0; sq < 128; ++sq)
+    if (onBoard(sq)) bits[sq] = uint64_t(1) << ((sq + (sq & 7)) >> 1);
+  return bits;
+}();
+
+// The squares from a square onward in steps of one of the directions, the
+// square itself not included, as 64-bit sets; indexed by the step +
+// STEP_OFFSET and the square's number 0..63.
+constexpr int STEP_OFFSET = 17;
+extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
+
+// The step from one square towards another along a rank, file or diagonal;
+// 0 when the two are on no common line (or the same square).
+inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
+
+// The nearest square to a ray's start among a non-empty set of squares on
+// the ray; along a positive step the numbers grow.
+inline int nearestOnRay(uint64_t set, int step) {
+  return squareOf64(step > 0 ? std::countr_zero(set) : 63 - std::countl_zero(set));
+}
+
+// The men of side s on the lines through sq along which they move (blockers
+// aside): queens and rooks on its rank and file, queens and bishops on its
+// diagonals.
+inline uint64_t slidersToward(int s, int sq) {
+  const Position& p = position;
+  const int n = squareIndex64(sq);
+  return ((p.manSets[s][QUEEN] | p.manSets[s][ROOK]) & emptyBoardReach[ROOK][n]) |
+         ((p.manSets[s][QUEEN] | p.manSets[s][BISHOP]) & emptyBoardReach[BISHOP][n]);
+}
 
 // The PieceType of a lower-case letter of " kqrbnp" (k, q, r, b, n, p), else NONE.
 inline int pieceOfLetter(char c) {

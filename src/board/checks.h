@@ -10,24 +10,6 @@
 // The answer of a test that cannot tell without making the move.
 constexpr int NOT_KNOWN = -1;
 
-// The step from one square towards another along a rank, file or diagonal;
-// 0 when the two are on no common line (or the same square).
-inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
-
-// Whether a man of this type attacks along a line with this step.
-inline bool slidesAlong(int type, int step) {
-  if (type == QUEEN) return true;
-  return type == (rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK);
-}
-
-// The first occupied square from sq in steps of step, reading the square
-// skip as empty; -1 when the line runs off the board first.
-inline int firstManOnLine(int sq, int step, int skip) {
-  for (sq += step; onBoard(sq); sq += step)
-    if (sq != skip && position.board[sq].type != NONE) return sq;
-  return -1;
-}
-
 // Whether the man on the first square of the line through sq and vacated
 // (from sq, past vacated) is a slider of side s that attacks along it. The
 // square beyond that lies on the line in the same direction as `stays`
@@ -35,10 +17,13 @@ inline int firstManOnLine(int sq, int step, int skip) {
 inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   const int step = lineStep(sq, vacated);
   if (step == 0 || lineStep(sq, stays) == step) return false;
-  const int first = firstManOnLine(sq, step, vacated);
-  if (first < 0) return false;
-  const BoardEntry& e = position.board[first];
-  return e.side == s && slidesAlong(e.type, step);
+  const Position& p = position;
+  const uint64_t ray = raySquares[step + STEP_OFFSET][squareIndex64(sq)] & ~squareBits[vacated];
+  const int along = rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK;
+  const uint64_t sliders = (p.manSets[s][QUEEN] | p.manSets[s][along]) & ray;
+  if (sliders == 0) return false;
+  const uint64_t men = (p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]) & ray;
+  return (sliders & squareBits[nearestOnRay(men, step)]) != 0;
 }
 
 // Whether side `by` would attack the square `to` once a king has left `from`
@@ -46,12 +31,11 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
 // empty and a man taken on `to` is gone.
 inline bool attackedAfterKingMove(int by, int from, int to) {
   const Position& p = position;
-  for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
-    const PieceSlot& slot = p.pieceList[by][j];
-    if (slot.type == NONE || slot.type == PAWN || slot.square == to) continue;
-    const int step = rayStep[slot.type][to - slot.square + DIFF_OFFSET];
-    if (step == 0) continue;
-    int sq = slot.square + step;
+  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(to)]) return true;
+  for (uint64_t sliders = slidersToward(by, to); sliders != 0; sliders &= sliders - 1) {
+    const int origin = squareOf64(std::countr_zero(sliders));
+    const int step = lineStep(origin, to);
+    int sq = origin + step;
     while (sq != to && (sq == from || p.board[sq].type == NONE)) sq += step;
     if (sq == to) return true;
   }

@@ -34,7 +34,20 @@ constexpr KeyWords makeKeyWords() {
 
 constexpr KeyWords keyWords = makeKeyWords();
 
+struct KeyPairs {
+  uint64_t pair[KEY_WORDS];
+};
+
+constexpr KeyPairs makeKeyPairs() {
+  KeyPairs pairs{};
+  for (int i = 0; i < KEY_WORDS; ++i) pairs.pair[i] = keyWords.lock[i] | uint64_t(keyWords.index[i]) << 32;
+  return pairs;
+}
+
+constexpr KeyPairs keyPairWords = makeKeyPairs();
+
 }  // namespace
 
 const uint32_t* const lockKeys = keyWords.lock;
 const uint32_t* const indexKeys = keyWords.index;
+const uint64_t* const keyPairs = keyPairWords.pair;

@@ -8,6 +8,7 @@
 int rayStep[7][2 * DIFF_OFFSET + 1];
 int stepTable[7][2 * DIFF_OFFSET + 1];
 uint64_t emptyBoardReach[7][64];
+uint64_t raySquares[2 * STEP_OFFSET + 1][64];
 
 namespace {
 
@@ -15,46 +16,87 @@ constexpr int PROMOTION_STACK_SIZE = 32;
 int savedPieceIndex[PROMOTION_STACK_SIZE];
 int promotionDepth = 0;
 
-// Both keys change by the words of one man on one square.
-inline void toggleMan(int sq, int s, int t) {
-  const int k = keyIndex(sq, s, t);
-  position.lockKey ^= lockKeys[k];
-  position.indexKey ^= indexKeys[k];
-}
+// The words of one man on one square in both keys at once: the lock key's
+// in the low half, the index key's in the high half.
+inline uint64_t manKeys(int sq, int s, int t) { return keyPairs[keyIndex(sq, s, t)]; }
 
 // The three ways a man changes place, shared by makeMove and unmakeMove;
-// each keeps the board, the piece list, the counts and both keys in step.
+// each keeps the board, the piece list, the sets and the counts in step and
+// returns how both keys change (manKeys), which the caller applies.
 
 // Moves the man of side s and type t from one square to an empty one.
-inline void moveMan(int from, int to, int s, int t) {
-  BoardEntry* b = position.board;
-  toggleMan(from, s, t);
-  toggleMan(to, s, t);
+inline uint64_t moveMan(int from, int to, int s, int t) {
+  Position& p = position;
+  BoardEntry* b = p.boardStore + BOARD_GUARD;
+  const uint64_t both = squareBits[from] | squareBits[to];
+  p.manSets[s][NONE] ^= both;
+  p.manSets[s][t] ^= both;
   std::swap(b[from], b[to]);
-  position.pieceList[s][b[to].listIndex].square = to;
+  p.pieceList[s][b[to].listIndex].square = to;
+  return manKeys(from, s, t) ^ manKeys(to, s, t);
 }
 
 // Takes the man of side s and type t off sq. Its entry keeps its list slot
 // and side, so that restoreMan can put it back.
-inline void removeMan(int sq, int s, int t) {
+inline uint64_t removeMan(int sq, int s, int t) {
   Position& p = position;
-  toggleMan(sq, s, t);
-  p.pieceList[s][p.board[sq].listIndex].type = NONE;
-  p.board[sq].type = NONE;
+  BoardEntry& e = p.boardStore[BOARD_GUARD + sq];
+  p.manSets[s][NONE] ^= squareBits[sq];
+  p.manSets[s][t] ^= squareBits[sq];
+  p.pieceList[s][e.listIndex].type = NONE;
+  e.type = NONE;
   p.menCount -= 1;
   p.totalMaterial -= pieceValue[t];
+  return manKeys(sq, s, t);
 }
 
 // Puts the man that removeMan took off sq back, in its old list slot.
-inline void restoreMan(int sq, int s, int t) {
+inline uint64_t restoreMan(int sq, int s, int t) {
   Position& p = position;
-  BoardEntry& e = p.board[sq];
-  toggleMan(sq, s, t);
+  BoardEntry& e = p.boardStore[BOARD_GUARD + sq];
+  p.manSets[s][NONE] ^= squareBits[sq];
+  p.manSets[s][t] ^= squareBits[sq];
   e.type = int8_t(t);
   e.side = int8_t(s);
   p.pieceList[s][e.listIndex] = {sq, t};
   p.menCount += 1;
   p.totalMaterial += pieceValue[t];
+  return manKeys(sq, s, t);
+}
+
+// A promotion is made as a move of the new piece; this turns the origin back
+// into the pawn's in the keys and the sets, both ways round.
+inline uint64_t swapPromotionOrigin(int from, int s, int t) {
+  Position& p = position;
+  p.manSets[s][t] ^= squareBits[from];
+  p.manSets[s][PAWN] ^= squareBits[from];
+  return manKeys(from, s, PAWN) ^ manKeys(from, s, t);
+}
+
+// The keys after a change: the side to move changes, and the men's words.
+inline void applyKeys(uint64_t change) {
+  Position& p = position;
+  const uint64_t keys = (uint64_t(p.indexKey) << 32 | p.lockKey) ^ ~change;
+  p.lockKey = uint32_t(keys);
+  p.indexKey = uint32_t(keys >> 32);
+}
+
+// The rest of taking back a promotion: the pawn's type and the piece scans' end.
+inline void unmakePromotion(int from, int side, int piece) {
+  Position& p = position;
+  BoardEntry* b = p.boardStore + BOARD_GUARD;
+  p.pieceList[side][b[from].listIndex].type = PAWN;
+  b[from].type = PAWN;
+  p.totalMaterial -= pieceValue[piece] - pieceValue[PAWN];
+  --promotionDepth;
+  if (promotionDepth >= 0 && promotionDepth < PROMOTION_STACK_SIZE) {
+    p.lastPieceIndex[side] = savedPieceIndex[promotionDepth];
+  } else {
+    // No saved value (a take-back without its make): drop trailing pawn slots.
+    if (promotionDepth < 0) promotionDepth = 0;
+    int& last = p.lastPieceIndex[side];
+    while (last > 0 && p.pieceList[side][last].type == PAWN) --last;
+  }
 }
 
 // The square of the pawn an en-passant capture takes: beside the origin, on
@@ -95,78 +137,118 @@ void initAttackTables() {
       emptyBoardReach[t][squareIndex64(from)] = reach;
     }
   }
+  for (const int step : directions) {
+    for (int from = 0; from <= 0x77; ++from) {
+      if (!onBoard(from)) continue;
+      uint64_t ray = 0;
+      for (int sq = from + step; onBoard(sq); sq += step) ray |= squareBits[sq];
+      raySquares[step + STEP_OFFSET][squareIndex64(from)] = ray;
+    }
+  }
 }
 
 // Built before main runs, so that the tables are ready wherever the board is used.
 [[maybe_unused]] const bool attackTablesBuilt = (initAttackTables(), true);
 
-void makeMove(Move& m) {
+namespace {
+
+// makeMove for a null move, castling, en passant and promotions.
+[[gnu::noinline]] void makeSpecialMove(Move& m) {
   Position& p = position;
-  BoardEntry* b = p.board;
-  const int side = p.side;
-  const int xside = p.xside;
-  p.lockKey = ~p.lockKey;
-  p.indexKey = ~p.indexKey;
-
-  if (m.code != MOVE_NULL) {
-    if (m.captured != NONE) removeMan(m.to, xside, m.captured);
-    // For a promotion m.piece is the new type; the origin term is set right below.
-    moveMan(m.from, m.to, side, m.piece);
-
-    if (m.code & MOVE_SPECIAL) {
-      if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to + 1, m.to - 1, side, ROOK);
-      if (m.code & MOVE_CASTLE_LONG) moveMan(m.to - 2, m.to + 1, side, ROOK);
-      if (m.code & MOVE_EP) removeMan(enPassantVictim(m), xside, PAWN);
-      if (m.code & MOVE_PROMOTION) {
-        toggleMan(m.from, side, PAWN);
-        toggleMan(m.from, side, m.piece);
-        const int slot = b[m.to].listIndex;
-        p.pieceList[side][slot].type = m.piece;
-        b[m.to].type = int8_t(m.piece);
-        // The new piece sits among the pawns: widen the piece scans to its slot.
-        if (promotionDepth < PROMOTION_STACK_SIZE) savedPieceIndex[promotionDepth] = p.lastPieceIndex[side];
-        ++promotionDepth;
-        if (p.lastPieceIndex[side] < slot) p.lastPieceIndex[side] = slot;
-        p.totalMaterial += pieceValue[m.piece] - pieceValue[PAWN];
-      }
+  BoardEntry* b = p.boardStore + BOARD_GUARD;
+  const uint32_t code = m.code;
+  uint64_t keys = 0;
+  if (code != MOVE_NULL) {
+    const int side = p.side;
+    const int from = m.from;
+    const int to = m.to;
+    const int piece = m.piece;
+    if (m.captured != NONE) keys ^= removeMan(to, p.xside, m.captured);
+    // For a promotion m.piece is the new type; the origin is set right below.
+    keys ^= moveMan(from, to, side, piece);
+    if (code & MOVE_CASTLE_SHORT) keys ^= moveMan(to + 1, to - 1, side, ROOK);
+    if (code & MOVE_CASTLE_LONG) keys ^= moveMan(to - 2, to + 1, side, ROOK);
+    if (code & MOVE_EP) keys ^= removeMan(enPassantVictim(m), p.xside, PAWN);
+    if (code & MOVE_PROMOTION) {
+      keys ^= swapPromotionOrigin(from, side, piece);
+      const int slot = b[to].listIndex;
+      p.pieceList[side][slot].type = piece;
+      b[to].type = int8_t(piece);
+      // The new piece sits among the pawns: widen the piece scans to its slot.
+      if (promotionDepth < PROMOTION_STACK_SIZE) savedPieceIndex[promotionDepth] = p.lastPieceIndex[side];
+      ++promotionDepth;
+      if (p.lastPieceIndex[side] < slot) p.lastPieceIndex[side] = slot;
+      p.totalMaterial += pieceValue[piece] - pieceValue[PAWN];
     }
   }
+  applyKeys(keys);
   m.lockKey = p.lockKey;
 }
 
-void unmakeMove(Move& m) {
+// unmakeMove for the same moves.
+[[gnu::noinline]] void unmakeSpecialMove(Move& m) {
   Position& p = position;
-  BoardEntry* b = p.board;
-  const int side = p.side;
-  const int xside = p.xside;
-  p.lockKey = ~p.lockKey;
-  p.indexKey = ~p.indexKey;
-  if (m.code == MOVE_NULL) return;
-
-  // The move back brings the victim's kept entry back onto m.to.
-  moveMan(m.to, m.from, side, m.piece);
-  if (m.captured != NONE) restoreMan(m.to, xside, m.captured);
-  if (!(m.code & MOVE_SPECIAL)) return;
-
-  if (m.code & MOVE_CASTLE_SHORT) moveMan(m.to - 1, m.to + 1, side, ROOK);
-  if (m.code & MOVE_CASTLE_LONG) moveMan(m.to + 1, m.to - 2, side, ROOK);
-  if (m.code & MOVE_EP) restoreMan(enPassantVictim(m), xside, PAWN);
-  if (m.code & MOVE_PROMOTION) {
-    toggleMan(m.from, side, m.piece);
-    toggleMan(m.from, side, PAWN);
-    p.pieceList[side][b[m.from].listIndex].type = PAWN;
-    b[m.from].type = PAWN;
-    p.totalMaterial -= pieceValue[m.piece] - pieceValue[PAWN];
-    --promotionDepth;
-    if (promotionDepth >= 0 && promotionDepth < PROMOTION_STACK_SIZE) {
-      p.lastPieceIndex[side] = savedPieceIndex[promotionDepth];
-    } else {
-      // No saved value (a take-back without its make): drop trailing pawn slots.
-      if (promotionDepth < 0) promotionDepth = 0;
-      int& last = p.lastPieceIndex[side];
-      while (last > 0 && p.pieceList[side][last].type == PAWN) --last;
-    }
+  const uint32_t code = m.code;
+  if (code == MOVE_NULL) {
+    applyKeys(0);
+    return;
   }
+  const int side = p.side;
+  const int from = m.from;
+  const int to = m.to;
+  const int piece = m.piece;
+  // The move back brings the victim's kept entry back onto m.to.
+  uint64_t keys = moveMan(to, from, side, piece);
+  if (m.captured != NONE) keys ^= restoreMan(to, p.xside, m.captured);
+  if (code & MOVE_CASTLE_SHORT) keys ^= moveMan(to - 1, to + 1, side, ROOK);
+  if (code & MOVE_CASTLE_LONG) keys ^= moveMan(to + 1, to - 2, side, ROOK);
+  if (code & MOVE_EP) keys ^= restoreMan(enPassantVictim(m), p.xside, PAWN);
+  if (code & MOVE_PROMOTION) {
+    keys ^= swapPromotionOrigin(from, side, piece);
+    unmakePromotion(from, side, piece);
+  }
+  applyKeys(keys);
+}
+
+// makeMove for a plain capture.
+[[gnu::noinline]] void makeCapture(Move& m) {
+  const uint64_t keys = removeMan(m.to, position.xside, m.captured);
+  applyKeys(keys ^ moveMan(m.from, m.to, position.side, m.piece));
+  m.lockKey = position.lockKey;
+}
+
+// unmakeMove for a plain capture.
+[[gnu::noinline]] void unmakeCapture(Move& m) {
+  const uint64_t keys = moveMan(m.to, m.from, position.side, m.piece);
+  applyKeys(keys ^ restoreMan(m.to, position.xside, m.captured));
+}
+
+}  // namespace
+
+// Plain moves here; captures and the rest aside.
+void makeMove(Move& m) {
+  if (m.code & (MOVE_SPECIAL | MOVE_NULL)) {
+    makeSpecialMove(m);
+    return;
+  }
+  if (m.captured != NONE) {
+    makeCapture(m);
+    return;
+  }
+  applyKeys(moveMan(m.from, m.to, position.side, m.piece));
+  m.lockKey = position.lockKey;
+}
+
+void unmakeMove(Move& m) {
+  if (m.code & (MOVE_SPECIAL | MOVE_NULL)) {
+    unmakeSpecialMove(m);
+    return;
+  }
+  if (m.captured != NONE) {
+    unmakeCapture(m);
+    return;
+  }
+  applyKeys(moveMan(m.to, m.from, position.side, m.piece));
 }
 
 bool canReach(int type, int from, int to) {
@@ -179,15 +261,9 @@ bool canReach(int type, int from, int to) {
 
 bool isAttacked(int by, int sq) {
   const Position& p = position;
-  for (int j = p.lastPieceIndex[by]; j >= 1; --j) {
-    const PieceSlot& slot = p.pieceList[by][j];
-    if (slot.type == NONE || slot.type == PAWN) continue;
-    if (slot.type == KNIGHT) {
-      if (stepTable[KNIGHT][slot.square - sq + DIFF_OFFSET]) return true;
-    } else if (canReach(slot.type, slot.square, sq)) {
-      return true;
-    }
-  }
+  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(sq)]) return true;
+  for (uint64_t sliders = slidersToward(by, sq); sliders != 0; sliders &= sliders - 1)
+    if (canReach(QUEEN, squareOf64(std::countr_zero(sliders)), sq)) return true;
   return pawnOrKingAttacks(by, sq);
 }
 

@@ -45,8 +45,10 @@ int genPromotions(int allPieces, void* arg) {
   Move& m = *position.currentMove;
   const int side = position.side;
   const int xside = position.xside;
-  for (int from = promotionRank[side]; from <= promotionRank[side] + 7; ++from) {
-    if (!holds(from, PAWN, side)) continue;
+  // The pawns on the rank before promotion, from the a-file to the h-file.
+  uint64_t pawns = position.manSets[side][PAWN] & (uint64_t(0xFF) << (squareIndex64(promotionRank[side])));
+  for (; pawns != 0; pawns &= pawns - 1) {
+    const int from = squareOf64(std::countr_zero(pawns));
     const int t = from + pawnDir[side];
     // Off-board diagonal targets (index -1 included) read as empty.
     for (int to : {t - 1, t + 1}) {
@@ -65,48 +67,64 @@ int genCaptures(void* arg) {
   const Position& p = position;
   const int side = p.side;
   const int xside = p.xside;
-  // The victims' squares, and for each victim the capturing pieces whose
-  // lines run through its square (blockers aside), as a set of positions in
-  // the order the pieces are tried: from the last knight up to the king.
-  // Every visit takes its move back, so the sets stay true.
+  const BoardEntry* const board = p.boardStore + BOARD_GUARD;
+  // For each victim (by its slot) the capturing pieces that reach its square
+  // with nothing between, as a set of positions in the order the pieces are
+  // tried: from the last knight up to the king. Only the victims that a pawn
+  // or a piece may take are visited. Every visit takes its move back, so the
+  // sets stay true.
   constexpr int SLOTS = 16;
-  int victimOfSquare[64];
-  uint64_t victimSquares = 0;
-  for (int i = 1; i <= p.lastIndex[xside]; ++i) {
-    if (p.pieceList[xside][i].type == NONE) continue;
-    const int sq64 = squareIndex64(p.pieceList[xside][i].square);
-    victimSquares |= uint64_t(1) << sq64;
-    victimOfSquare[sq64] = i;
-  }
+  const uint64_t victimSquares = p.manSets[xside][NONE];
+  const uint64_t occupied = p.manSets[side][NONE] | victimSquares;
   PieceSlot attackers[SLOTS];
   uint32_t attackersOf[SLOTS] = {};
+  uint32_t victimSlots = 0;
   int attackerCount = 0;
   for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
     const PieceSlot& slot = p.pieceList[side][j];
     if (slot.type == NONE || slot.type == PAWN) continue;
-    uint64_t inReach = emptyBoardReach[slot.type][squareIndex64(slot.square)] & victimSquares;
-    for (; inReach != 0; inReach &= inReach - 1) attackersOf[victimOfSquare[std::countr_zero(inReach)]] |= 1u << attackerCount;
+    const int n = squareIndex64(slot.square);
+    const bool slides = slot.type != KNIGHT && slot.type != KING;
+    for (uint64_t inReach = emptyBoardReach[slot.type][n] & victimSquares; inReach != 0; inReach &= inReach - 1) {
+      const int v = std::countr_zero(inReach);
+      const int to = squareOf64(v);
+      if (slides) {
+        // The squares from the slider to the victim: only the victim's taken.
+        const int ray = lineStep(slot.square, to) + STEP_OFFSET;
+        if ((raySquares[ray][n] & ~raySquares[ray][v] & occupied) != uint64_t(1) << v) continue;
+      }
+      const int victim = board[to].listIndex;
+      attackersOf[victim] |= 1u << attackerCount;
+      victimSlots |= 1u << victim;
+    }
     attackers[attackerCount++] = slot;
   }
-  // Victims in slot order: the most valuable first; the king is never a victim.
-  for (int i = 1; i <= p.lastIndex[xside]; ++i) {
+  // The victims beside the squares in front of the pawns, on the second to
+  // the seventh rank (captures onto the first and last rank are promotions).
+  constexpr uint64_t notFileA = 0xFEFEFEFEFEFEFEFEull;
+  constexpr uint64_t notFileH = 0x7F7F7F7F7F7F7F7Full;
+  constexpr uint64_t innerRanks = 0x00FFFFFFFFFFFF00ull;
+  const uint64_t pawns = p.manSets[side][PAWN];
+  uint64_t pawnTargets = side == WHITE ? ((pawns & notFileA) << 7) | ((pawns & notFileH) << 9)
+                                       : ((pawns & notFileA) >> 9) | ((pawns & notFileH) >> 7);
+  for (pawnTargets &= victimSquares & innerRanks; pawnTargets != 0; pawnTargets &= pawnTargets - 1)
+    victimSlots |= 1u << board[squareOf64(std::countr_zero(pawnTargets))].listIndex;
+  // Victims in slot order: the most valuable first; the king (slot 0) is never a victim.
+  for (victimSlots &= ~1u; victimSlots != 0; victimSlots &= victimSlots - 1) {
+    const int i = std::countr_zero(victimSlots);
     const int captured = p.pieceList[xside][i].type;
-    if (captured == NONE) continue;
     const int to = p.pieceList[xside][i].square;
-    // Pawns first; captures onto the first and last rank are promotions.
+    // Pawns first.
     if (to >= 0x10 && to <= 0x6F) {
       const int base = to - pawnDir[side];
       for (int from : {base - 1, base + 1}) {
         if (holds(from, PAWN, side) && emit(m, from, to, PAWN, captured, 0, arg)) return 1;
       }
     }
-    // Then the pieces on a line through the victim, if nothing stands between.
+    // Then the pieces.
     for (uint32_t rest = attackersOf[i]; rest != 0; rest &= rest - 1) {
       const PieceSlot& attacker = attackers[std::countr_zero(rest)];
-      const int step = rayStep[attacker.type][to - attacker.square + DIFF_OFFSET];
-      int sq = attacker.square + step;
-      while (sq != to && isEmpty(sq)) sq += step;
-      if (sq == to && emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
+      if (emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
     }
   }
   return genEnPassant(arg);

@@ -16,6 +16,7 @@ Position position = {
     .indexKey = 0,
     .totalMaterial = 0,
     .menCount = 0,
+    .manSets = {},
     .moveStack = {},
     .currentMove = &position.moveStack[ROOT_RECORD],
     .homesSpent = 0,
@@ -29,6 +30,7 @@ void rebuildPieceLists() {
   Position& p = position;
   p.totalMaterial = 0;
   for (int s = WHITE; s <= BLACK; ++s) {
+    for (uint64_t& set : p.manSets[s]) set = 0;
     int slot = -1;
     for (int t = KING; t <= PAWN; ++t) {
       if (t == PAWN) p.lastPieceIndex[s] = slot;
@@ -39,6 +41,8 @@ void rebuildPieceLists() {
         e.listIndex = int16_t(slot);
         p.pieceList[s][slot] = {sq, t};
         p.totalMaterial += pieceValue[t];
+        p.manSets[s][NONE] |= squareBits[sq];
+        p.manSets[s][t] |= squareBits[sq];
       }
     }
     p.lastIndex[s] = slot;
@@ -63,6 +67,7 @@ bool positionConsistent() {
   int men = 0;
   int material = 0;
   for (int s = WHITE; s <= BLACK; ++s) {
+    uint64_t sets[8] = {};
     for (int slot = 0; slot <= p.lastIndex[s]; ++slot) {
       const PieceSlot& man = p.pieceList[s][slot];
       if (man.type == NONE) continue;
@@ -70,7 +75,11 @@ bool positionConsistent() {
       if (!onBoard(man.square) || e.type != man.type || e.side != s || e.listIndex != slot) return false;
       ++men;
       material += pieceValue[man.type];
+      sets[NONE] |= squareBits[man.square];
+      sets[man.type] |= squareBits[man.square];
     }
+    for (int t = 0; t < 8; ++t)
+      if (sets[t] != p.manSets[s][t]) return false;
   }
   for (int sq = 0; sq <= 0x77; ++sq) {
     if (!onBoard(sq) || p.board[sq].type == NONE) continue;

@@ -55,6 +55,8 @@ const char* rejectPosition(const char* reason, const char* token = nullptr) {
   p.lockKey = p.indexKey = 0;
   p.totalMaterial = 0;
   p.menCount = 0;
+  for (auto& sets : p.manSets)
+    for (uint64_t& set : sets) set = 0;
   return refusal;
 }
 

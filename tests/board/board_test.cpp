@@ -64,6 +64,11 @@ void checkAfterMove(const Move& m) {
     ASSERT_TRUE(e.type == PAWN || e.listIndex <= p.lastPieceIndex[e.side]) << "lastPieceIndex after " << text;
   }
   ASSERT_TRUE(men - 2 == p.menCount && material == p.totalMaterial) << "counts after " << text;
+  // The whole agreement, the men's sets included, with the keys read for the side now to move.
+  p.side ^= 1;
+  const bool consistent = positionConsistent();
+  p.side ^= 1;
+  ASSERT_TRUE(consistent) << "position after " << text;
 }
 
 struct WalkFrame {

@@ -37,9 +37,10 @@ struct PerftFrame {
 uint64_t movesMade = 0;
 
 int perftVisitor(void* arg);
+int perftLeafVisitor(void* arg);
 
 uint64_t runGenerators(PerftFrame& frame) {
-  moveVisitor = perftVisitor;
+  moveVisitor = frame.depth > 1 || frame.divide ? perftVisitor : perftLeafVisitor;
   frame.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
   genPromotions(1, &frame);
   genCaptures(&frame);
@@ -64,12 +65,28 @@ int perftVisitor(void* arg) {
       ++p.currentMove;
       PerftFrame child{frame.depth - 1, 0, false, false};
       count = runGenerators(child);
+      moveVisitor = perftVisitor;
       --p.currentMove;
       switchSide();
     }
     frame.sequences += count;
     if (frame.divide) std::printf("%s: %" PRIu64 "\n", moveToText(m), count);
   }
+  unmakeMove(m);
+  return 0;
+}
+
+// The visitor of the last ply (unless its counts are printed): the same
+// steps without the descent.
+int perftLeafVisitor(void* arg) {
+  PerftFrame& frame = *static_cast<PerftFrame*>(arg);
+  Position& p = position;
+  Move& m = *p.currentMove;
+  int leavesCheck = leavesKingAttacked(m, frame.inCheck);
+  makeMove(m);
+  ++movesMade;
+  if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
+  if (!leavesCheck) ++frame.sequences;
   unmakeMove(m);
   return 0;
 }
