@@ -194,16 +194,45 @@ int stepMobility(const BoardEntry* board, int sq, const int16_t* weight, const s
   return score;
 }
 
-// A pawn: the square in front when it is empty, and enemy men on the
-// diagonals in front; own pawns there are structure, scored with the pawn
-// table. The squares in front may lie off the board (a pawn on its last
-// rank, or a diagonal beyond the a- or h-file); the board's guard zone reads
-// as empty there.
-int pawnActivity(const BoardEntry* board, int sq, int s) {
-  const int t = sq + pawnDir[s];
-  int score = board[t].type == NONE ? attackWeight[PAWN][0] : 0;
-  for (const BoardEntry& diagonal : {board[t - 1], board[t + 1]})
-    if (diagonal.type != NONE && diagonal.side != s) score += attackWeight[PAWN][diagonal.type];
+// The number of squares in a set. The portable instruction set has no
+// population count, and the library's fallback is a call; this is the
+// branch-free sum of bits in place.
+int countSquares(uint64_t set) {
+  set -= (set >> 1) & 0x5555555555555555ull;
+  set = (set & 0x3333333333333333ull) + ((set >> 2) & 0x3333333333333333ull);
+  set = (set + (set >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+  return int((set * 0x0101010101010101ull) >> 56);
+}
+
+// The pawns of side s: each one's square in front when it is empty, and the
+// enemy men on the diagonals in front; own pawns there are structure, scored
+// with the pawn table. A square beyond the last rank reads as empty.
+int pawnActivity(const Position& p, int s) {
+  constexpr uint64_t FILE_A = 0x0101010101010101ull;
+  constexpr uint64_t FILE_H = FILE_A << 7;
+  constexpr int RANK_SHIFT = 8;
+  constexpr int LAST_RANK_SHIFT = 56;
+  const uint64_t pawns = p.manSets[s][PAWN];
+  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
+  uint64_t front, diagonals[2], beyondLastRank;
+  if (s == WHITE) {
+    front = pawns << RANK_SHIFT;
+    diagonals[0] = (pawns & ~FILE_A) << (RANK_SHIFT - 1);
+    diagonals[1] = (pawns & ~FILE_H) << (RANK_SHIFT + 1);
+    beyondLastRank = pawns >> LAST_RANK_SHIFT;
+  } else {
+    front = pawns >> RANK_SHIFT;
+    diagonals[0] = (pawns & ~FILE_A) >> (RANK_SHIFT + 1);
+    diagonals[1] = (pawns & ~FILE_H) >> (RANK_SHIFT - 1);
+    beyondLastRank = pawns << LAST_RANK_SHIFT;
+  }
+  // The two sets never share a square: beyondLastRank lies on the rank that
+  // front cannot reach.
+  int score = attackWeight[PAWN][0] * countSquares((front & empty) | beyondLastRank);
+  for (const uint64_t diagonal : diagonals) {
+    for (uint64_t hits = diagonal & p.manSets[s ^ 1][NONE]; hits != 0; hits &= hits - 1)
+      score += attackWeight[PAWN][p.board[square88(std::countr_zero(hits))].type];
+  }
   return score;
 }
 
@@ -219,7 +248,7 @@ int evaluate() {
 
   int score[2];
   int seventhCount[2];
-  uint64_t pawns[2] = {0, 0};
+  const uint64_t pawns[2] = {p.manSets[WHITE][PAWN], p.manSets[BLACK][PAWN]};
 
   // Every man of both sides, white first; the pawns' terms that depend on the
   // pawns alone come from the pawn table below.
@@ -267,20 +296,11 @@ int evaluate() {
           S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
-        case PAWN:
-          S += pawnActivity(board, sq, s);
-          pawns[s] |= uint64_t(1) << square64(sq);
+        case PAWN:  // promoted men may sit among the pawns; the pawns come below
           break;
       }
     }
-    // Past the last piece there are only pawns, and the empty slots of
-    // captured ones.
-    for (int slot = p.lastPieceIndex[s] + 1; slot <= p.lastIndex[s]; slot++) {
-      if (p.pieceList[s][slot].type == NONE) continue;
-      const int sq = p.pieceList[s][slot].square;
-      S += pawnActivity(board, sq, s);
-      pawns[s] |= uint64_t(1) << square64(sq);
-    }
+    S += pawnActivity(p, s);
     score[s] = S;
   }
 
