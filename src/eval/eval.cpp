@@ -21,6 +21,10 @@ const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
 namespace {
 
+// Squares as 0x88 numbers and as bit numbers of a set (a1 = bit 0, h8 = bit 63).
+int square64(int sq) { return (sq + (sq & 7)) >> 1; }
+int square88(int sq64) { return sq64 + (sq64 & ~7); }
+
 // What a square adds for a man that reaches it, by the man's side, its type
 // and the square's content (side * 8 + type): the weight of an empty square
 // or of an enemy man, nothing for an own man. Built from attackWeight.
@@ -33,6 +37,20 @@ int contentIndex(const BoardEntry& e) { return (e.side & 1) << 3 | e.type; }
 constexpr int SQUARE_DIFF_OFFSET = 0x77;
 uint8_t fileRankDistance[2 * SQUARE_DIFF_OFFSET + 1];
 int distanceBetween(int a, int b) { return fileRankDistance[a - b + SQUARE_DIFF_OFFSET]; }
+
+// The squares (a1 = bit 0) a king or a knight reaches from each square.
+uint64_t kingReach[64];
+uint64_t knightReach[64];
+
+void buildStepReach(uint64_t* reach, const signed char* steps) {
+  for (int sq64 = 0; sq64 < 64; sq64++) {
+    reach[sq64] = 0;
+    for (int j = 0; j < 8; j++) {
+      const int to = square88(sq64) + steps[j];
+      if (onBoard(to)) reach[sq64] |= uint64_t(1) << square64(to);
+    }
+  }
+}
 
 void buildContentWeights() {
   for (int s = WHITE; s <= BLACK; s++) {
@@ -49,6 +67,8 @@ void buildContentWeights() {
       }
     }
   }
+  buildStepReach(kingReach, directions);
+  buildStepReach(knightReach, knightJumps);
   for (int fileDiff = -7; fileDiff <= 7; fileDiff++)
     for (int rankDiff = -7; rankDiff <= 7; rankDiff++)
       fileRankDistance[rankDiff * 16 + fileDiff + SQUARE_DIFF_OFFSET] = uint8_t(std::abs(fileDiff) + std::abs(rankDiff));
@@ -67,8 +87,6 @@ struct PawnEntry {
 constexpr int PAWN_TABLE_SIZE = 8192;
 PawnEntry pawnTable[PAWN_TABLE_SIZE];
 
-int square64(int sq) { return (sq + (sq & 7)) >> 1; }
-int square88(int sq64) { return sq64 + (sq64 & ~7); }
 
 PawnEntry& pawnSlot(const uint64_t pawns[2]) {
   // A multiplicative mix of the two placements; the top bits pick the slot.
@@ -183,17 +201,6 @@ int slidingMobility(const BoardEntry* board, int sq, const int16_t* weight) {
   return score;
 }
 
-// A king or a knight: each square of the steps that lies on the board.
-int stepMobility(const BoardEntry* board, int sq, const int16_t* weight, const signed char* steps) {
-  int score = 0;
-#pragma GCC unroll 8
-  for (int j = 0; j < 8; j++) {
-    const int to = sq + steps[j];
-    if (onBoard(to)) score += weight[contentIndex(board[to])];
-  }
-  return score;
-}
-
 // The number of squares in a set. The portable instruction set has no
 // population count, and the library's fallback is a call; this is the
 // branch-free sum of bits in place.
@@ -202,6 +209,17 @@ int countSquares(uint64_t set) {
   set = (set & 0x3333333333333333ull) + ((set >> 2) & 0x3333333333333333ull);
   set = (set + (set >> 4)) & 0x0F0F0F0F0F0F0F0Full;
   return int((set * 0x0101010101010101ull) >> 56);
+}
+
+// A king or a knight of side s on sq: each square it reaches, by what stands
+// there. reach holds the squares a man of its type reaches from each square.
+int stepMobility(const Position& p, int sq, int s, int type, const uint64_t* reach) {
+  const uint64_t squares = reach[square64(sq)];
+  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
+  int score = attackWeight[type][0] * countSquares(squares & empty);
+  for (uint64_t hits = squares & p.manSets[s ^ 1][NONE]; hits != 0; hits &= hits - 1)
+    score += attackWeight[type][p.board[square88(std::countr_zero(hits))].type];
+  return score;
 }
 
 // The pawns of side s: each one's square in front when it is empty, and the
@@ -269,7 +287,7 @@ int evaluate() {
       switch (type) {
         case KING:
           if (phase > 99) break;
-          S += stepMobility(board, sq, contentWeight[s][KING], directions);
+          S += stepMobility(p, sq, s, KING, kingReach);
           S -= std::max(centreDistance[file], centreDistance[rank]) * (100 - phase) / 20;
           break;
 
@@ -292,7 +310,7 @@ int evaluate() {
           break;
 
         case KNIGHT:
-          S += stepMobility(board, sq, contentWeight[s][KNIGHT], knightJumps);
+          S += stepMobility(p, sq, s, KNIGHT, knightReach);
           S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
