@@ -72,10 +72,16 @@ struct WalkFrame {
   uint64_t sequences;  // legal move sequences of the full depth below
 };
 
+// One ply above the leaves, legalMoves (which leaves the visitor as it was)
+// lists as many moves as the walk counts.
 void walkChildren(WalkFrame& frame) {
+  const size_t listed = frame.checked && frame.depth == 1 ? legalMoves().size() : 0;
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
+  if (frame.checked && frame.depth == 1) {
+    EXPECT_EQ(frame.sequences, listed);
+  }
 }
 
 int walkVisitor(void* arg) {
