@@ -107,8 +107,10 @@ TEST_F(Dispatch, LinesDuringASearch) {
        {"go wtime 1000", "search aborted", "bestmove 0"}, "readyok\n"},
       // An untimed search gets its bestmove from the reader at "stop".
       {{true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
-      // After ponderhit the search is timed: it ends and the dispatcher reports.
+      // After ponderhit the search is timed: it ends and the dispatcher reports;
+      // so does a ponderhit after the search has ended.
       {{true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
+      {{true, false, ""}, "go ponder\nponderhit\n", {"go ponder", "search ended", "bestmove 0"}, ""},
       // Any other line stops the search and runs after its bestmove.
       {{true, false, "position startpos\n"}, "go depth 5\n",
        {"go depth 5", "search aborted", "bestmove 0", "position startpos"}, ""},
