@@ -20,6 +20,7 @@ class BoardTest : public ::testing::Test {
   static void setUp(const char* args) {
     setupPosition(args);
     ASSERT_TRUE(positionValid()) << args;
+    ASSERT_TRUE(positionConsistent()) << args;  // the debug builds' own check agrees
   }
 };
 
