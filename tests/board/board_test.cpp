@@ -105,6 +105,7 @@ int walkVisitor(void* arg) {
       ++frame.sequences;
     } else {
       switchSide();
+      EXPECT_TRUE(!frame.checked || positionConsistent()) << "after " << moveToText(m);  // gaps of taken men too
       ++p.currentMove;
       WalkFrame child{frame.depth - 1, frame.checked, 0};
       walkChildren(child);

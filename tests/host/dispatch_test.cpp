@@ -150,6 +150,10 @@ TEST(Options, HashValueIsReadAndKeptInRange) {
   EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
   EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
   EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
+  // A shorter line reads nothing of a longer one before it.
+  EXPECT_EQ(hashAfter("name Ponder value false hash value 8"), 8);
+  EXPECT_EQ(hashAfter("name Hash value 2"), 2);
+  EXPECT_EQ(hashAfter("name Ponder value true"), 2);
 }
 
 // The log's time stamp is the local time of day (within two seconds, across
