@@ -20,6 +20,7 @@ class BoardTest : public ::testing::Test {
   static void setUp(const char* args) {
     setupPosition(args);
     ASSERT_TRUE(positionValid()) << args;
+    ASSERT_TRUE(positionConsistent()) << args;  // the debug builds' own check agrees
   }
 };
 
@@ -77,10 +78,16 @@ struct WalkFrame {
   uint64_t sequences;  // legal move sequences of the full depth below
 };
 
+// One ply above the leaves, legalMoves (which leaves the visitor as it was)
+// lists as many moves as the walk counts.
 void walkChildren(WalkFrame& frame) {
+  const size_t listed = frame.checked && frame.depth == 1 ? legalMoves().size() : 0;
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
+  if (frame.checked && frame.depth == 1) {
+    EXPECT_EQ(frame.sequences, listed);
+  }
 }
 
 int walkVisitor(void* arg) {
@@ -103,6 +110,7 @@ int walkVisitor(void* arg) {
       ++frame.sequences;
     } else {
       switchSide();
+      EXPECT_TRUE(!frame.checked || positionConsistent()) << "after " << moveToText(m);  // gaps of taken men too
       ++p.currentMove;
       WalkFrame child{frame.depth - 1, frame.checked, 0};
       walkChildren(child);

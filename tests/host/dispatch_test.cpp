@@ -107,8 +107,10 @@ TEST_F(Dispatch, LinesDuringASearch) {
        {"go wtime 1000", "search aborted", "bestmove 0"}, "readyok\n"},
       // An untimed search gets its bestmove from the reader at "stop".
       {{true, false, "stop\n"}, "go infinite\n", {"go infinite", "bestmove 1", "search aborted"}, ""},
-      // After ponderhit the search is timed: it ends and the dispatcher reports.
+      // After ponderhit the search is timed: it ends and the dispatcher reports;
+      // so does a ponderhit after the search has ended.
       {{true, false, "ponderhit\n"}, "go ponder\n", {"go ponder", "search ended", "bestmove 0"}, ""},
+      {{true, false, ""}, "go ponder\nponderhit\n", {"go ponder", "search ended", "bestmove 0"}, ""},
       // Any other line stops the search and runs after its bestmove.
       {{true, false, "position startpos\n"}, "go depth 5\n",
        {"go depth 5", "search aborted", "bestmove 0", "position startpos"}, ""},
@@ -148,6 +150,10 @@ TEST(Options, HashValueIsReadAndKeptInRange) {
   EXPECT_EQ(hashAfter("name Hash value"), 1024);  // no blank behind "value": not the option text
   EXPECT_EQ(hashAfter("name Hash value 99999999999"), 1024);
   EXPECT_EQ(hashAfter("name Hash value -99999999999"), 1);
+  // A shorter line reads nothing of a longer one before it.
+  EXPECT_EQ(hashAfter("name Ponder value false hash value 8"), 8);
+  EXPECT_EQ(hashAfter("name Hash value 2"), 2);
+  EXPECT_EQ(hashAfter("name Ponder value true"), 2);
 }
 
 // The log's time stamp is the local time of day (within two seconds, across
