@@ -139,6 +139,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"btime 60000 movestogo 1", 'b', 57000, 0},
       // Only the side to move's numbers count.
       {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0},
+      {"wtime 300000 btime 60000 winc 5000 binc 3000", 'b', 3000 + 54000 / 20, 0},
       // Too little or no time: one millisecond.
       {"wtime 2500", 'w', 1, 0},
       // Infinite and ponder are untimed; keys are matched with their letter case.
