@@ -48,17 +48,23 @@ uint64_t runGenerators(PerftFrame& frame) {
   return frame.sequences;
 }
 
-int perftVisitor(void* arg) {
-  PerftFrame& frame = *static_cast<PerftFrame*>(arg);
-  Position& p = position;
-  Move& m = *p.currentMove;
-  // Every move is made, as in the search; the attack test runs only where
-  // the board cannot answer beforehand.
+// Makes the visited move and tells whether it is legal. Every move is made,
+// as in the search; the attack test runs only where the board cannot answer
+// beforehand.
+inline bool makeLegalMove(const PerftFrame& frame, Move& m) {
+  const Position& p = position;
   int leavesCheck = leavesKingAttacked(m, frame.inCheck);
   makeMove(m);
   ++movesMade;
   if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
-  if (!leavesCheck) {
+  return !leavesCheck;
+}
+
+int perftVisitor(void* arg) {
+  PerftFrame& frame = *static_cast<PerftFrame*>(arg);
+  Position& p = position;
+  Move& m = *p.currentMove;
+  if (makeLegalMove(frame, m)) {
     uint64_t count = 1;
     if (frame.depth > 1) {
       switchSide();
@@ -80,13 +86,8 @@ int perftVisitor(void* arg) {
 // steps without the descent.
 int perftLeafVisitor(void* arg) {
   PerftFrame& frame = *static_cast<PerftFrame*>(arg);
-  Position& p = position;
-  Move& m = *p.currentMove;
-  int leavesCheck = leavesKingAttacked(m, frame.inCheck);
-  makeMove(m);
-  ++movesMade;
-  if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
-  if (!leavesCheck) ++frame.sequences;
+  Move& m = *position.currentMove;
+  if (makeLegalMove(frame, m)) ++frame.sequences;
   unmakeMove(m);
   return 0;
 }
