@@ -87,7 +87,6 @@ struct PawnEntry {
 constexpr int PAWN_TABLE_SIZE = 8192;
 PawnEntry pawnTable[PAWN_TABLE_SIZE];
 
-
 PawnEntry& pawnSlot(const uint64_t pawns[2]) {
   // A multiplicative mix of the two placements; the top bits pick the slot.
   constexpr uint64_t MIX_WHITE = 0x9E3779B97F4A7C15ull;
@@ -211,15 +210,21 @@ int countSquares(uint64_t set) {
   return int((set * 0x0101010101010101ull) >> 56);
 }
 
+uint64_t emptySquares(const Position& p) { return ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]); }
+
+// What the enemy men on the squares of hits are worth to a man of type looking.
+int weightOfMen(const Position& p, uint64_t hits, int looking) {
+  int score = 0;
+  for (; hits != 0; hits &= hits - 1) score += attackWeight[looking][p.board[square88(std::countr_zero(hits))].type];
+  return score;
+}
+
 // A king or a knight of side s on sq: each square it reaches, by what stands
 // there. reach holds the squares a man of its type reaches from each square.
 int stepMobility(const Position& p, int sq, int s, int type, const uint64_t* reach) {
   const uint64_t squares = reach[square64(sq)];
-  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
-  int score = attackWeight[type][0] * countSquares(squares & empty);
-  for (uint64_t hits = squares & p.manSets[s ^ 1][NONE]; hits != 0; hits &= hits - 1)
-    score += attackWeight[type][p.board[square88(std::countr_zero(hits))].type];
-  return score;
+  return attackWeight[type][0] * countSquares(squares & emptySquares(p)) +
+         weightOfMen(p, squares & p.manSets[s ^ 1][NONE], type);
 }
 
 // The pawns of side s: each one's square in front when it is empty, and the
@@ -231,7 +236,6 @@ int pawnActivity(const Position& p, int s) {
   constexpr int RANK_SHIFT = 8;
   constexpr int LAST_RANK_SHIFT = 56;
   const uint64_t pawns = p.manSets[s][PAWN];
-  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
   uint64_t front, diagonals[2], beyondLastRank;
   if (s == WHITE) {
     front = pawns << RANK_SHIFT;
@@ -246,12 +250,9 @@ int pawnActivity(const Position& p, int s) {
   }
   // The two sets never share a square: beyondLastRank lies on the rank that
   // front cannot reach.
-  int score = attackWeight[PAWN][0] * countSquares((front & empty) | beyondLastRank);
-  for (const uint64_t diagonal : diagonals) {
-    for (uint64_t hits = diagonal & p.manSets[s ^ 1][NONE]; hits != 0; hits &= hits - 1)
-      score += attackWeight[PAWN][p.board[square88(std::countr_zero(hits))].type];
-  }
-  return score;
+  const int score = attackWeight[PAWN][0] * countSquares((front & emptySquares(p)) | beyondLastRank);
+  const uint64_t enemyMen = p.manSets[s ^ 1][NONE];
+  return score + weightOfMen(p, diagonals[0] & enemyMen, PAWN) + weightOfMen(p, diagonals[1] & enemyMen, PAWN);
 }
 
 }  // namespace
@@ -314,7 +315,7 @@ int evaluate() {
           S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
-        case PAWN:  // promoted men may sit among the pawns; the pawns come below
+        case PAWN:  // a pawn among promoted pieces: all pawns are scored below
           break;
       }
     }
