@@ -99,6 +99,30 @@ inline uint64_t slidersToward(int s, int sq) {
          ((p.manSets[s][QUEEN] | p.manSets[s][BISHOP]) & emptyBoardReach[BISHOP][n]);
 }
 
+// A square number that names no square: nothing is read as vacated.
+constexpr int NO_SQUARE = -1;
+
+// Whether the squares between from and to, stepping by step towards to, are
+// all empty; vacated (a man about to leave it) reads as empty too.
+inline bool lineClear(int from, int to, int step, int vacated) {
+  int sq = from + step;
+  while (sq != to && (sq == vacated || position.board[sq].type == NONE)) sq += step;
+  return sq == to;
+}
+
+// Whether side by attacks sq, with vacated read as empty: the attack test
+// itself (NO_SQUARE), or the one after a king has left vacated for sq, where
+// a man taken on sq is gone.
+inline bool attackedWithVacated(int by, int sq, int vacated) {
+  const Position& p = position;
+  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(sq)]) return true;
+  for (uint64_t sliders = slidersToward(by, sq); sliders != 0; sliders &= sliders - 1) {
+    const int origin = squareOf64(std::countr_zero(sliders));
+    if (lineClear(origin, sq, lineStep(origin, sq), vacated)) return true;
+  }
+  return pawnOrKingAttacks(by, sq);
+}
+
 // The PieceType of a lower-case letter of " kqrbnp" (k, q, r, b, n, p), else NONE.
 inline int pieceOfLetter(char c) {
   for (int t = KING; t <= PAWN; ++t)

@@ -26,29 +26,13 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   return (sliders & squareBits[nearestOnRay(men, step)]) != 0;
 }
 
-// Whether side `by` would attack the square `to` once a king has left `from`
-// for it: the same answer as the attack test after the move, where `from` is
-// empty and a man taken on `to` is gone.
-inline bool attackedAfterKingMove(int by, int from, int to) {
-  const Position& p = position;
-  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(to)]) return true;
-  for (uint64_t sliders = slidersToward(by, to); sliders != 0; sliders &= sliders - 1) {
-    const int origin = squareOf64(std::countr_zero(sliders));
-    const int step = lineStep(origin, to);
-    int sq = origin + step;
-    while (sq != to && (sq == from || p.board[sq].type == NONE)) sq += step;
-    if (sq == to) return true;
-  }
-  return pawnOrKingAttacks(by, to);
-}
-
 // Whether making m (by position.side) would leave its own king attacked: 1 or
 // 0, or NOT_KNOWN for en passant, castling and, when the side is in check,
 // every move but a king's. Otherwise the only attack a move other than the
 // king's can open runs through its origin.
 inline int leavesKingAttacked(const Move& m, bool inCheck) {
   if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
-  if (m.piece == KING) return attackedAfterKingMove(position.xside, m.from, m.to) ? 1 : 0;
+  if (m.piece == KING) return attackedWithVacated(position.xside, m.to, m.from) ? 1 : 0;
   if (inCheck) return NOT_KNOWN;
   const int king = position.pieceList[position.side][0].square;
   return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
@@ -77,11 +61,7 @@ inline int givesCheck(const Move& m) {
     }
     default: {
       const int step = rayStep[m.piece][enemyKing - m.to + DIFF_OFFSET];
-      if (step != 0) {
-        int sq = m.to + step;
-        while (sq != enemyKing && (sq == m.from || p.board[sq].type == NONE)) sq += step;
-        if (sq == enemyKing) return 1;
-      }
+      if (step != 0 && lineClear(m.to, enemyKing, step, m.from)) return 1;
     }
   }
   return lineOpensFor(side, enemyKing, m.from, m.to) ? 1 : 0;

@@ -20,6 +20,12 @@ int promotionDepth = 0;
 // in the low half, the index key's in the high half.
 inline uint64_t manKeys(int sq, int s, int t) { return keyPairs[keyIndex(sq, s, t)]; }
 
+// Puts a man of side s and type t on the squares of bits, or takes it off.
+inline void flipSets(int s, int t, uint64_t bits) {
+  position.manSets[s][NONE] ^= bits;
+  position.manSets[s][t] ^= bits;
+}
+
 // The three ways a man changes place, shared by makeMove and unmakeMove;
 // each keeps the board, the piece list, the sets and the counts in step and
 // returns how both keys change (manKeys), which the caller applies.
@@ -28,9 +34,7 @@ inline uint64_t manKeys(int sq, int s, int t) { return keyPairs[keyIndex(sq, s, 
 inline uint64_t moveMan(int from, int to, int s, int t) {
   Position& p = position;
   BoardEntry* b = p.boardStore + BOARD_GUARD;
-  const uint64_t both = squareBits[from] | squareBits[to];
-  p.manSets[s][NONE] ^= both;
-  p.manSets[s][t] ^= both;
+  flipSets(s, t, squareBits[from] | squareBits[to]);
   std::swap(b[from], b[to]);
   p.pieceList[s][b[to].listIndex].square = to;
   return manKeys(from, s, t) ^ manKeys(to, s, t);
@@ -41,8 +45,7 @@ inline uint64_t moveMan(int from, int to, int s, int t) {
 inline uint64_t removeMan(int sq, int s, int t) {
   Position& p = position;
   BoardEntry& e = p.boardStore[BOARD_GUARD + sq];
-  p.manSets[s][NONE] ^= squareBits[sq];
-  p.manSets[s][t] ^= squareBits[sq];
+  flipSets(s, t, squareBits[sq]);
   p.pieceList[s][e.listIndex].type = NONE;
   e.type = NONE;
   p.menCount -= 1;
@@ -54,8 +57,7 @@ inline uint64_t removeMan(int sq, int s, int t) {
 inline uint64_t restoreMan(int sq, int s, int t) {
   Position& p = position;
   BoardEntry& e = p.boardStore[BOARD_GUARD + sq];
-  p.manSets[s][NONE] ^= squareBits[sq];
-  p.manSets[s][t] ^= squareBits[sq];
+  flipSets(s, t, squareBits[sq]);
   e.type = int8_t(t);
   e.side = int8_t(s);
   p.pieceList[s][e.listIndex] = {sq, t};
@@ -253,19 +255,10 @@ void unmakeMove(Move& m) {
 
 bool canReach(int type, int from, int to) {
   const int step = rayStep[type][to - from + DIFF_OFFSET];
-  if (step == 0) return false;
-  int sq = from + step;
-  while (sq != to && position.board[sq].type == NONE) sq += step;
-  return sq == to;
+  return step != 0 && lineClear(from, to, step, NO_SQUARE);
 }
 
-bool isAttacked(int by, int sq) {
-  const Position& p = position;
-  if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(sq)]) return true;
-  for (uint64_t sliders = slidersToward(by, sq); sliders != 0; sliders &= sliders - 1)
-    if (canReach(QUEEN, squareOf64(std::countr_zero(sliders)), sq)) return true;
-  return pawnOrKingAttacks(by, sq);
-}
+bool isAttacked(int by, int sq) { return attackedWithVacated(by, sq, NO_SQUARE); }
 
 bool isRepetition() {
   const Move* m = position.currentMove;
