@@ -25,6 +25,15 @@ constexpr int MATE_THRESHOLD = 31000;
 constexpr int SCORE_INFINITE = 32001;
 
 
+// Sets of squares are 64-bit words, a1 = bit 0 .. h8 = bit 63.
+constexpr int squareIndex64(int sq) { return (sq + (sq & 7)) >> 1; }  // a Square's bit
+constexpr int squareOf64(int n) { return n + (n & ~7); }              // the Square of a bit
+constexpr uint64_t FILE_A_SQUARES = 0x0101010101010101ull;
+constexpr uint64_t FILE_H_SQUARES = FILE_A_SQUARES << 7;
+// The squares a man of a type reaches from a square on an empty board,
+// indexed by PieceType and the square's bit. Pawns have none.
+extern uint64_t emptyBoardReach[7][64];
+
 // Step tables: entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
 inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
 inline constexpr signed char knightJumps[8] = {14, -14, 18, -18, 31, -31, 33, -33};

@@ -58,18 +58,11 @@ inline bool pawnOrKingAttacks(int by, int sq) {
   return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
 }
 
-// The squares a man of a type reaches from a square on an empty board, as
-// 64-bit sets (a1 = bit 0, h8 = bit 63), indexed by PieceType and the square's
-// number 0..63. Pawns have none.
-extern uint64_t emptyBoardReach[7][64];
-inline int squareIndex64(int sq) { return (sq + (sq & 7)) >> 1; }
-// The square (0x88) of a number 0..63.
-inline int squareOf64(int n) { return n + (n & ~7); }
 // The bit of each square in a 64-bit set, indexed by Square; 0 off the board.
 inline constexpr std::array<uint64_t, 128> squareBits = [] {
   std::array<uint64_t, 128> bits{};
   for (int sq = 0; sq < 128; ++sq)
-    if (onBoard(sq)) bits[sq] = uint64_t(1) << ((sq + (sq & 7)) >> 1);
+    if (onBoard(sq)) bits[sq] = uint64_t(1) << squareIndex64(sq);
   return bits;
 }();
 

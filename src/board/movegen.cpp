@@ -101,8 +101,8 @@ int genCaptures(void* arg) {
   }
   // The victims beside the squares in front of the pawns, on the second to
   // the seventh rank (captures onto the first and last rank are promotions).
-  constexpr uint64_t notFileA = 0xFEFEFEFEFEFEFEFEull;
-  constexpr uint64_t notFileH = 0x7F7F7F7F7F7F7F7Full;
+  constexpr uint64_t notFileA = ~FILE_A_SQUARES;
+  constexpr uint64_t notFileH = ~FILE_H_SQUARES;
   constexpr uint64_t innerRanks = 0x00FFFFFFFFFFFF00ull;
   const uint64_t pawns = p.manSets[side][PAWN];
   uint64_t pawnTargets = side == WHITE ? ((pawns & notFileA) << 7) | ((pawns & notFileH) << 9)

@@ -21,10 +21,6 @@ const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
 namespace {
 
-// Squares as 0x88 numbers and as bit numbers of a set (a1 = bit 0, h8 = bit 63).
-int square64(int sq) { return (sq + (sq & 7)) >> 1; }
-int square88(int sq64) { return sq64 + (sq64 & ~7); }
-
 // What a square adds for a man that reaches it, by the man's side, its type
 // and the square's content (side * 8 + type): the weight of an empty square
 // or of an enemy man, nothing for an own man. Built from attackWeight.
@@ -37,20 +33,6 @@ int contentIndex(const BoardEntry& e) { return (e.side & 1) << 3 | e.type; }
 constexpr int SQUARE_DIFF_OFFSET = 0x77;
 uint8_t fileRankDistance[2 * SQUARE_DIFF_OFFSET + 1];
 int distanceBetween(int a, int b) { return fileRankDistance[a - b + SQUARE_DIFF_OFFSET]; }
-
-// The squares (a1 = bit 0) a king or a knight reaches from each square.
-uint64_t kingReach[64];
-uint64_t knightReach[64];
-
-void buildStepReach(uint64_t* reach, const signed char* steps) {
-  for (int sq64 = 0; sq64 < 64; sq64++) {
-    reach[sq64] = 0;
-    for (int j = 0; j < 8; j++) {
-      const int to = square88(sq64) + steps[j];
-      if (onBoard(to)) reach[sq64] |= uint64_t(1) << square64(to);
-    }
-  }
-}
 
 void buildContentWeights() {
   for (int s = WHITE; s <= BLACK; s++) {
@@ -67,8 +49,6 @@ void buildContentWeights() {
       }
     }
   }
-  buildStepReach(kingReach, directions);
-  buildStepReach(knightReach, knightJumps);
   for (int fileDiff = -7; fileDiff <= 7; fileDiff++)
     for (int rankDiff = -7; rankDiff <= 7; rankDiff++)
       fileRankDistance[rankDiff * 16 + fileDiff + SQUARE_DIFF_OFFSET] = uint8_t(std::abs(fileDiff) + std::abs(rankDiff));
@@ -107,7 +87,7 @@ void scorePawns(PawnEntry& entry, const uint64_t pawns[2]) {
       pawnFiles[s][rel] |= fileBit[sq64 & 7];
     }
   }
-  const auto pawnOn = [&](int sq, int s) { return onBoard(sq) && ((pawns[s] >> square64(sq)) & 1); };
+  const auto pawnOn = [&](int sq, int s) { return onBoard(sq) && ((pawns[s] >> squareIndex64(sq)) & 1); };
   for (int s = WHITE; s <= BLACK; s++) {
     const int enemy = s ^ 1;
     int S = 0;
@@ -116,7 +96,7 @@ void scorePawns(PawnEntry& entry, const uint64_t pawns[2]) {
     entry.passed[s] = 0;
     for (uint64_t rest = pawns[s]; rest != 0; rest &= rest - 1) {
       const int sq64 = std::countr_zero(rest);
-      const int sq = square88(sq64);
+      const int sq = squareOf64(sq64);
       const int file = sq & 7;
       const int rel = s == WHITE ? sq >> 4 : 7 - (sq >> 4);
       const int t = sq + pawnDir[s];
@@ -215,14 +195,14 @@ uint64_t emptySquares(const Position& p) { return ~(p.manSets[WHITE][NONE] | p.m
 // What the enemy men on the squares of hits are worth to a man of type looking.
 int weightOfMen(const Position& p, uint64_t hits, int looking) {
   int score = 0;
-  for (; hits != 0; hits &= hits - 1) score += attackWeight[looking][p.board[square88(std::countr_zero(hits))].type];
+  for (; hits != 0; hits &= hits - 1) score += attackWeight[looking][p.board[squareOf64(std::countr_zero(hits))].type];
   return score;
 }
 
 // A king or a knight of side s on sq: each square it reaches, by what stands
-// there. reach holds the squares a man of its type reaches from each square.
-int stepMobility(const Position& p, int sq, int s, int type, const uint64_t* reach) {
-  const uint64_t squares = reach[square64(sq)];
+// there.
+int stepMobility(const Position& p, int sq, int s, int type) {
+  const uint64_t squares = emptyBoardReach[type][squareIndex64(sq)];
   return attackWeight[type][0] * countSquares(squares & emptySquares(p)) +
          weightOfMen(p, squares & p.manSets[s ^ 1][NONE], type);
 }
@@ -231,21 +211,19 @@ int stepMobility(const Position& p, int sq, int s, int type, const uint64_t* rea
 // enemy men on the diagonals in front; own pawns there are structure, scored
 // with the pawn table. A square beyond the last rank reads as empty.
 int pawnActivity(const Position& p, int s) {
-  constexpr uint64_t FILE_A = 0x0101010101010101ull;
-  constexpr uint64_t FILE_H = FILE_A << 7;
   constexpr int RANK_SHIFT = 8;
   constexpr int LAST_RANK_SHIFT = 56;
   const uint64_t pawns = p.manSets[s][PAWN];
   uint64_t front, diagonals[2], beyondLastRank;
   if (s == WHITE) {
     front = pawns << RANK_SHIFT;
-    diagonals[0] = (pawns & ~FILE_A) << (RANK_SHIFT - 1);
-    diagonals[1] = (pawns & ~FILE_H) << (RANK_SHIFT + 1);
+    diagonals[0] = (pawns & ~FILE_A_SQUARES) << (RANK_SHIFT - 1);
+    diagonals[1] = (pawns & ~FILE_H_SQUARES) << (RANK_SHIFT + 1);
     beyondLastRank = pawns >> LAST_RANK_SHIFT;
   } else {
     front = pawns >> RANK_SHIFT;
-    diagonals[0] = (pawns & ~FILE_A) >> (RANK_SHIFT + 1);
-    diagonals[1] = (pawns & ~FILE_H) >> (RANK_SHIFT - 1);
+    diagonals[0] = (pawns & ~FILE_A_SQUARES) >> (RANK_SHIFT + 1);
+    diagonals[1] = (pawns & ~FILE_H_SQUARES) >> (RANK_SHIFT - 1);
     beyondLastRank = pawns << LAST_RANK_SHIFT;
   }
   // The two sets never share a square: beyondLastRank lies on the rank that
@@ -288,7 +266,7 @@ int evaluate() {
       switch (type) {
         case KING:
           if (phase > 99) break;
-          S += stepMobility(p, sq, s, KING, kingReach);
+          S += stepMobility(p, sq, s, KING);
           S -= std::max(centreDistance[file], centreDistance[rank]) * (100 - phase) / 20;
           break;
 
@@ -311,7 +289,7 @@ int evaluate() {
           break;
 
         case KNIGHT:
-          S += stepMobility(p, sq, s, KNIGHT, knightReach);
+          S += stepMobility(p, sq, s, KNIGHT);
           S -= distanceBetween(sq, kingSquare[enemy]);
           break;
 
@@ -331,7 +309,7 @@ int evaluate() {
     score[s] += entry.score[s];
     // A rook right behind a passed pawn, on the same file: for or against it.
     for (uint64_t rest = entry.passed[s]; rest != 0; rest &= rest - 1) {
-      const int sq = square88(std::countr_zero(rest));
+      const int sq = squareOf64(std::countr_zero(rest));
       int behind = sq - pawnDir[s];
       while (onBoard(behind) && board[behind].type == NONE) behind -= pawnDir[s];
       if (onBoard(behind) && board[behind].type == ROOK)
