@@ -221,4 +221,25 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
   for (const auto& [text, same] : cases) EXPECT_EQ(keyAndMoves(text), keyAndMoves(same)) << text;
 }
 
+// The consistency check finds each kind of disagreement put into a sound position.
+TEST_F(BoardTest, ConsistencyCheckFindsEachDisagreement) {
+  setUp("fen r3k2r/1P6/8/8/8/8/8/4K2R w K - 0 1");
+  const Position sound = position;
+  void (*const faults[])(Position&) = {
+      [](Position& p) { p.manSets[WHITE][PAWN] ^= 1; },       // a set with a man no list has
+      [](Position& p) { p.manSets[BLACK][NONE] = 0; },        // the side's set of all men
+      [](Position& p) { p.board[0x00].type = KNIGHT; },       // a man on the board alone
+      [](Position& p) { p.pieceList[BLACK][0].square = 0x75; },  // a slot on the wrong square
+      [](Position& p) { p.totalMaterial += 1; },
+      [](Position& p) { p.lockKey ^= 1; },
+      [](Position& p) { p.indexKey ^= 1; },
+  };
+  for (std::size_t i = 0; i < std::size(faults); ++i) {
+    faults[i](position);
+    EXPECT_FALSE(positionConsistent()) << "fault " << i;
+    position = sound;
+    ASSERT_TRUE(positionConsistent());
+  }
+}
+
 }  // namespace

@@ -37,4 +37,9 @@ TEST(Text, ReplaceTrimDuplicateAndReadInt) {
   EXPECT_EQ(readInt("-99999999999"), INT_MIN);
   EXPECT_EQ(readInt("99999999999"), INT_MAX);
   EXPECT_EQ(readInt("none"), 0);
+  // A command-line number: digits only, both bounds allowed.
+  long number = 0;
+  EXPECT_TRUE(readNumberArgument("20", 1, 20, number) && number == 20);
+  EXPECT_TRUE(readNumberArgument("1", 1, 20, number) && number == 1);
+  for (const char* refused : {"21", "0", "5x", "-3", ""}) EXPECT_FALSE(readNumberArgument(refused, 1, 20, number)) << refused;
 }

@@ -133,23 +133,25 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
   const struct {
     const char* text;
     char side;
-    int budget, untimed;
+    int budget, untimed, clockRules;
   } cases[] = {
-      {"wtime 300000 btime 300000", 'w', 9900, 0},
-      {"btime 60000 movestogo 1", 'b', 57000, 0},
+      {"wtime 300000 btime 300000", 'w', 9900, 0, 1},
+      {"btime 60000 movestogo 1", 'b', 57000, 0, 1},
+      {"btime 60000 depth 5", 'b', 57000 / 30, 0, 1},  // a clock with another limit: the clock rules too
+      {"wtime 60000 depth 5", 'b', 1, 0, 0},
       // Only the side to move's numbers count.
-      {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0},
-      {"wtime 300000 btime 60000 winc 5000 binc 3000", 'b', 3000 + 54000 / 20, 0},
+      {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0, 1},
+      {"wtime 300000 btime 60000 winc 5000 binc 3000", 'b', 3000 + 54000 / 20, 0, 1},
       // Too little or no time: one millisecond.
-      {"wtime 2500", 'w', 1, 0},
+      {"wtime 2500", 'w', 1, 0, 1},
       // Infinite and ponder are untimed; keys are matched with their letter case.
-      {"infinite", 'w', 1, 1},
-      {"ponder wtime 300000 btime 300000", 'w', 9900, 1},
-      {"Infinite", 'w', 1, 0},
+      {"infinite", 'w', 1, 1, 0},
+      {"ponder wtime 300000 btime 300000", 'w', 9900, 1, 1},
+      {"Infinite", 'w', 1, 0, 1},
       // Numbers beyond int saturate; the arithmetic does not overflow.
-      {"wtime 99999999999999 movestogo 1", 'w', INT_MAX - 3000, 0},
-      {"wtime 2147483647 winc 2147483647", 'w', 1, 0},
-      {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0},
+      {"wtime 99999999999999 movestogo 1", 'w', INT_MAX - 3000, 0, 1},
+      {"wtime 2147483647 winc 2147483647", 'w', 1, 0, 1},
+      {"wtime -99999999999 winc -99999999999 movestogo -5", 'w', 1, 0, 1},
   };
   for (const auto& c : cases) {
     const GoLimits go = parseGoLimits(c.text);
@@ -158,6 +160,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
     EXPECT_EQ(timeBudget(go, side), c.budget) << c.text;
     setSearchLimits(go, side);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
+    EXPECT_EQ(searchLimits.clockRules, c.clockRules != 0) << c.text;
   }
   untimedSearch = 0;
 }
