@@ -26,7 +26,7 @@ struct HashEntry {
   uint8_t bound;
 };
 static_assert(sizeof(HashEntry) == 8);
-enum : uint8_t { BOUND_UPPER = 0, BOUND_EXACT = 1, BOUND_LOWER = 2 };
+enum : uint8_t { BOUND_UPPER, BOUND_EXACT, BOUND_LOWER };
 constexpr uint32_t ENTRIES_PER_MB = 131072;
 
 extern HashEntry* hashTable;

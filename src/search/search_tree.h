@@ -12,17 +12,11 @@ constexpr int MAX_PLY = 62;        // nodes exist for plies 0..62
 constexpr int LINE_LENGTH = 64;    // Move records of one principal line
 constexpr int KILLER_SLOTS = 20;
 
-enum MovePhase : int16_t {
-  PHASE_NULL = 0,
-  PHASE_PV = 1,
-  PHASE_TACTICAL = 2,
-  PHASE_KILLERS = 3,
-  PHASE_QUIET = 4,
-};
+enum MovePhase : int16_t { PHASE_NULL, PHASE_PV, PHASE_TACTICAL, PHASE_KILLERS, PHASE_QUIET };
 
 // What the parent knows of the check at a child: the child's search takes it
 // instead of an attack test, and forgets it at once.
-enum CheckHint : int8_t { CHECK_UNKNOWN = 0, CHECK_NONE = 1, CHECK_GIVEN = 2 };
+enum CheckHint : int8_t { CHECK_UNKNOWN = 0, CHECK_NONE, CHECK_GIVEN };  // a node starts out knowing nothing
 
 struct SearchNode {
   int16_t alpha;
