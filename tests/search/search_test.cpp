@@ -95,6 +95,28 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
   }
 }
 
+// A node whose side has no legal move: a stalemate is a draw, a mate counts
+// the plies from the root.
+TEST(Search, NodeWithoutMovesIsStalemateOrMate) {
+  const std::pair<const char*, int> cases[] = {
+      {"fen k7/P7/1K6/8/8/8/8/8 b - - 0 1", 0},
+      {"fen k7/1Q6/1K6/8/8/8/8/8 b - - 0 1", 1 - MATE_SCORE},
+  };
+  for (const auto& [text, score] : cases) {
+    freshTables(1);
+    setupPosition(text);
+    searchToDepth(1);  // the root of the search: no move to name, and the search's visitor
+    switchSide();      // the node is entered with the side that has just moved
+    ply = 1;
+    position.currentMove = &position.moveStack[ROOT_RECORD + ply];
+    nodes[ply].checkHint = CHECK_UNKNOWN;
+    Move line[LINE_LENGTH] = {};
+    line[ply] = sentinelMove;
+    EXPECT_EQ(search(-SCORE_INFINITE, SCORE_INFINITE, 1, 0, line), score) << text;
+    ply = 0;
+  }
+}
+
 // Taking a queen leads enough for an easy move; a pawn, or a second way to take
 // the queen, not.
 TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
