@@ -72,9 +72,6 @@ int extension(const Move& move) {
   return 0;
 }
 
-// The same rules before the move, for a move whose check test needs no making.
-int extensionBeforeMove(const Move& move) { return extendedByRecord(move) || givesCheck(move) == 1 ? 1 : 0; }
-
 // The search of the child at ply, with what is known of its check.
 int searchChild(int alpha, int beta, int depth, int material, Move* pv, CheckHint check) {
   nodes[ply].checkHint = check;
@@ -168,9 +165,18 @@ int searchVisitor(void* arg) {
   const int leavesCheck = leavesKingAttacked(move, node->inCheck);
   if (leavesCheck == 1) return 0;
   const int childMaterial = captureGain() - node->material;
-  int ext;
+  int ext = 0;
+  int checks = NOT_KNOWN;  // givesCheck's answer, once asked
   if (leavesCheck == 0) {
-    ext = node->depth >= 1 ? extensionBeforeMove(move) : 0;
+    // The extension rules before the move: the records, then the check.
+    if (node->depth >= 1) {
+      if (extendedByRecord(move)) {
+        ext = 1;
+      } else {
+        checks = givesCheck(move);
+        ext = checks == 1 ? 1 : 0;
+      }
+    }
   } else {
     makeMove(move);
     if (isAttacked(position.xside, kingSquare(position.side))) {
@@ -191,7 +197,8 @@ int searchVisitor(void* arg) {
   // Whether the child's side is in check, when known without making the move.
   CheckHint childCheck = CHECK_UNKNOWN;
   if (leavesCheck == 0) {
-    childCheck = givesCheck(move) == 1 ? CHECK_GIVEN : CHECK_NONE;
+    if (checks == NOT_KNOWN) checks = givesCheck(move);
+    childCheck = checks == 1 ? CHECK_GIVEN : CHECK_NONE;
     makeMove(move);
   }
 
@@ -325,6 +332,7 @@ int genKillers(void* arg) {
   Move& current = *position.currentMove;
   const int s = position.side;
   for (const Move& killer : killers[ply]) {
+    if (killer.code == MOVE_SENTINEL) break;  // the slots fill from the front
     current = killer;
     const BoardEntry& mover = position.board[current.from];
     if (mover.type != current.piece || mover.side != s) continue;
