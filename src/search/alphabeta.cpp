@@ -284,31 +284,29 @@ int nullMoveVisitor(void* arg) {
   return 0;
 }
 
-int searchMoves(SearchNode* node) {
+void searchMoves(SearchNode* node) {
   Move& current = *position.currentMove;
 
   if (node->depth >= NULL_MOVE_MIN_DEPTH && node->beta <= MATE_SCORE) {
     current = nullMoveTemplate;
     node->movePhase = PHASE_NULL;
-    if (nullMoveVisitor(node)) return 1;
+    if (nullMoveVisitor(node)) return;
   }
 
   if (node->pv[ply].piece != 0) {
     current = node->pv[ply];
     node->movePhase = PHASE_PV;
-    if (moveVisitor(node)) return 1;
+    if (moveVisitor(node)) return;
   }
 
   node->movePhase = PHASE_TACTICAL;
-  if (genPromotions(node->depth, node)) return 1;
-  if (genCaptures(node)) return 1;
-  if (node->depth <= 0) return 0;
+  if (genPromotions(node->depth, node) || genCaptures(node) || node->depth <= 0) return;
 
   node->movePhase = PHASE_KILLERS;
-  if (genKillers(node)) return 1;
+  if (genKillers(node)) return;
 
   node->movePhase = PHASE_QUIET;
-  return genQuiet(node);
+  genQuiet(node);
 }
 
 void storeKiller(const Move& move) {

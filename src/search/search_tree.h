@@ -37,7 +37,8 @@ extern Move killers[MAX_PLY + 1][KILLER_SLOTS];
 int search(int alpha, int beta, int depth, int material, Move* pv);
 int searchVisitor(void* arg);
 int nullMoveVisitor(void* arg);
-int searchMoves(SearchNode* node);
+// Tries the moves of the node phase by phase until one fails high.
+void searchMoves(SearchNode* node);
 void storeKiller(const Move& move);
 int genKillers(void* arg);
 

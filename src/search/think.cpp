@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "eval/eval.h"
 #include "platform/platform.h"
@@ -281,23 +282,22 @@ const char* bestMoveText() {
 
 void reportBestMove(int stopped) {
   if (!stopped && !noSearch) reportInfo(0);
-  char best[8] = "";
-  char ponder[8] = "";
+  std::string best, ponder;
   {
     std::lock_guard<std::mutex> guard(rootLock);
-    std::strncpy(best, moveToText(bestRoot->pv[0]), sizeof best - 1);
-    if (best[0] != '\0') {
-      if (!stopped) std::strncpy(ponder, moveToText(bestRoot->pv[1]), sizeof ponder - 1);
+    best = moveToText(bestRoot->pv[0]);
+    if (!best.empty()) {
+      if (!stopped) ponder = moveToText(bestRoot->pv[1]);
     } else if (rootCount > 0) {
       // Stopped before the first root move had a line: that move is still
       // the best known, and a legal one.
-      std::strncpy(best, moveToText(bestRoot->move), sizeof best - 1);
+      best = moveToText(bestRoot->move);
     }
   }
-  if (best[0] == '\0')
+  if (best.empty())
     report("bestmove 0000");
-  else if (ponder[0] != '\0')
-    report("bestmove %s ponder %s", best, ponder);
+  else if (!ponder.empty())
+    report("bestmove %s ponder %s", best.c_str(), ponder.c_str());
   else
-    report("bestmove %s", best);
+    report("bestmove %s", best.c_str());
 }
