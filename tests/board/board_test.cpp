@@ -231,6 +231,7 @@ TEST_F(BoardTest, ConsistencyCheckFindsEachDisagreement) {
       [](Position& p) { p.manSets[BLACK][NONE] = 0; },        // the side's set of all men
       [](Position& p) { p.board[0x00].type = KNIGHT; },       // a man on the board alone
       [](Position& p) { p.pieceList[BLACK][0].square = 0x75; },  // a slot on the wrong square
+      [](Position& p) { p.board[0x04].listIndex = 1; },          // a man naming another slot
       [](Position& p) { p.totalMaterial += 1; },
       [](Position& p) { p.lockKey ^= 1; },
       [](Position& p) { p.indexKey ^= 1; },
