@@ -1,5 +1,5 @@
 // Runs each case of the *.txt files beside this one against a fresh engine
-// process; README.md beside it describes the format.
+// process; docs/transcripts.md describes the format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
