@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -78,10 +79,10 @@ class Dispatch : public testing::Test {
     output.clear();
   }
 
-  // Feeds the bytes as one read, then executes what is still pending.
-  void feed(const std::string& bytes) {
+  // Feeds the first count bytes as one read, then executes what is still pending.
+  void feed(const std::string& bytes, std::size_t count = std::string::npos) {
     testing::internal::CaptureStdout();
-    handleInputBytes(bytes.data(), bytes.size());
+    handleInputBytes(bytes.data(), std::min(count, bytes.size()));
     // The main loop's next polls (a bounded number, in case a line never clears).
     for (int poll = 0; poll < 100 && commandPending != 0; ++poll) runDispatcher();
     output += testing::internal::GetCapturedStdout();
@@ -129,6 +130,14 @@ TEST_F(Dispatch, LinesDuringASearch) {
     EXPECT_EQ(commandPending, 0) << c.input;
     EXPECT_EQ(dispatchResult, c.expected.back() == "quit" ? 0 : 1) << c.input;
   }
+}
+
+// A line too long for the buffer is dropped up to its line end, and nothing
+// beyond the end of the read is taken.
+TEST_F(Dispatch, OverlongLineIsDroppedAndTheReadEndsWhereItEnds) {
+  const std::string read = std::string(COMMAND_BUFFER_SIZE + 2000, 'x') + "\nisready\n";
+  feed(read + "uci\n" + std::string(COMMAND_BUFFER_SIZE, ' '), read.size());
+  EXPECT_EQ(calls, Calls{"isready"});
 }
 
 int hashAfter(const char* args) {

@@ -13,6 +13,7 @@
 #include "search/search.h"
 #include "search/search_internal.h"
 #include "search/search_tree.h"
+#include "search/tuning.h"
 #include "legal_moves.h"
 
 namespace {
@@ -126,6 +127,7 @@ TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
     int easy;
   } cases[] = {
       {"fen k7/8/8/2b5/8/6qp/6PP/7K w - - 0 1", 2, 1},
+      {"fen 7k/8/8/8/8/8/r7/7K w - - 0 1", 1, 0},  // a single move leads no second one
       {"fen k7/8/8/2b5/8/6pp/6PP/7K w - - 0 1", 2, 0},
       {"fen k7/8/8/2b5/8/6q1/6PP/5N1K w - - 0 1", 6, 0},  // two ways to take the queen
   };
@@ -184,6 +186,12 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
     setSearchLimits(go, side);
     EXPECT_EQ(untimedSearch.load(), c.untimed) << c.text;
     EXPECT_EQ(searchLimits.clockRules, c.clockRules != 0) << c.text;
+  }
+  // A move time is cut by a margin, down to one millisecond.
+  const std::pair<const char*, int64_t> moveTimes[] = {{"movetime 1", 1}, {"movetime 1000", 1000 - MOVE_TIME_MARGIN_MS}};
+  for (const auto& [text, deadline] : moveTimes) {
+    setSearchLimits(parseGoLimits(text), WHITE);
+    EXPECT_EQ(searchLimits.deadlineMs, deadline) << text;
   }
   untimedSearch = 0;
 }
