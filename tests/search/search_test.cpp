@@ -164,6 +164,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"btime 60000 depth 5", 'b', 57000 / 30, 0, 1},  // a clock with another limit: the clock rules too
       {"wtime 60000 depth 5", 'b', 1, 0, 0},
       {"movetime 1", 'w', 1, 0, 0},
+      {"depth 1", 'w', 1, 0, 0},
       // Only the side to move's numbers count.
       {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0, 1},
       {"wtime 300000 btime 60000 winc 5000 binc 3000", 'b', 3000 + 54000 / 20, 0, 1},
