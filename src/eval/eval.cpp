@@ -233,11 +233,28 @@ int pawnActivity(const Position& p, int s) {
   return score + weightOfMen(p, diagonals[0] & enemyMen, PAWN) + weightOfMen(p, diagonals[1] & enemyMen, PAWN);
 }
 
+// The pieces on the squares of men: what each reaches (reach of its
+// square), less its distance to the enemy king.
+template <typename Reach>
+int menActivity(uint64_t men, int enemyKing, Reach reach) {
+  int score = 0;
+  for (; men != 0; men &= men - 1) {
+    const int sq = squareOf64(std::countr_zero(men));
+    score += reach(sq) - distanceBetween(sq, enemyKing);
+  }
+  return score;
+}
+
 }  // namespace
 
 int evaluate() {
   const Position& p = position;
   const BoardEntry* board = p.board;
+  // The king's activity and its distance from the centre count only up to
+  // this much material left (in 256ths of the starting material).
+  constexpr int KING_ACTIVITY_PHASE = 99;
+  // The seventh rank of each side: rank 7 for white, rank 2 for black.
+  constexpr uint64_t SEVENTH_RANK_SQUARES[2] = {0x00FF000000000000ull, 0x000000000000FF00ull};
 
   int phase = p.totalMaterial * 256 / startMaterial;
 
@@ -247,56 +264,28 @@ int evaluate() {
   int seventhCount[2];
   const uint64_t pawns[2] = {p.manSets[WHITE][PAWN], p.manSets[BLACK][PAWN]};
 
-  // Every man of both sides, white first; the pawns' terms that depend on the
-  // pawns alone come from the pawn table below.
+  // Every man of both sides, white first, read from the sets by type; the
+  // pawns' terms that depend on the pawns alone come from the pawn table below.
   for (int s = WHITE; s <= BLACK; s++) {
-    int enemy = s ^ 1;
+    const int enemyKing = kingSquare[s ^ 1];
     int S = 0;
-    seventhCount[s] = 0;
 
-    // The king and the pieces; a promoted piece may sit among the pawns and
-    // widen this range over some of them.
-    for (int slot = 0; slot <= p.lastPieceIndex[s]; slot++) {
-      int type = p.pieceList[s][slot].type;
-      if (type == NONE) continue;
-      int sq = p.pieceList[s][slot].square;
-      int file = sq & 7;
-      int rank = sq >> 4;
-
-      switch (type) {
-        case KING:
-          if (phase > 99) break;
-          S += stepMobility(p, sq, s, KING);
-          S -= std::max(centreDistance[file], centreDistance[rank]) * (100 - phase) / 20;
-          break;
-
-        // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
-        case QUEEN:
-          S += slidingMobility<0, 8>(board, sq, contentWeight[s][QUEEN]);
-          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
-          S -= distanceBetween(sq, kingSquare[enemy]);
-          break;
-
-        case ROOK:
-          S += slidingMobility<0, 4>(board, sq, contentWeight[s][ROOK]);
-          if ((s == WHITE ? rank : 7 - rank) == 6) seventhCount[s]++;
-          S -= distanceBetween(sq, kingSquare[enemy]);
-          break;
-
-        case BISHOP:
-          S += slidingMobility<4, 8>(board, sq, contentWeight[s][BISHOP]);
-          S -= distanceBetween(sq, kingSquare[enemy]);
-          break;
-
-        case KNIGHT:
-          S += stepMobility(p, sq, s, KNIGHT);
-          S -= distanceBetween(sq, kingSquare[enemy]);
-          break;
-
-        case PAWN:  // a pawn among promoted pieces: all pawns are scored below
-          break;
-      }
+    if (phase <= KING_ACTIVITY_PHASE) {
+      const int sq = kingSquare[s];
+      S += stepMobility(p, sq, s, KING);
+      S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
+    // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
+    const auto& weight = contentWeight[s];
+    S += menActivity(p.manSets[s][QUEEN], enemyKing,
+                     [&](int sq) { return slidingMobility<0, 8>(board, sq, weight[QUEEN]); });
+    S += menActivity(p.manSets[s][ROOK], enemyKing,
+                     [&](int sq) { return slidingMobility<0, 4>(board, sq, weight[ROOK]); });
+    S += menActivity(p.manSets[s][BISHOP], enemyKing,
+                     [&](int sq) { return slidingMobility<4, 8>(board, sq, weight[BISHOP]); });
+    S += menActivity(p.manSets[s][KNIGHT], enemyKing, [&](int sq) { return stepMobility(p, sq, s, KNIGHT); });
+    // Queens and rooks on the side's seventh rank.
+    seventhCount[s] = countSquares((p.manSets[s][QUEEN] | p.manSets[s][ROOK]) & SEVENTH_RANK_SQUARES[s]);
     S += pawnActivity(p, s);
     score[s] = S;
   }
