@@ -190,8 +190,6 @@ int countSquares(uint64_t set) {
   return int((set * 0x0101010101010101ull) >> 56);
 }
 
-uint64_t emptySquares(const Position& p) { return ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]); }
-
 // What the enemy men on the squares of hits are worth to a man of type looking.
 int weightOfMen(const Position& p, uint64_t hits, int looking) {
   int score = 0;
@@ -199,18 +197,17 @@ int weightOfMen(const Position& p, uint64_t hits, int looking) {
   return score;
 }
 
-// A king or a knight of side s on sq: each square it reaches, by what stands
-// there.
-int stepMobility(const Position& p, int sq, int s, int type) {
+// A king or a knight on sq: each square it reaches, by what stands there
+// (the empty squares, and the men of the other side).
+int stepMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t enemyMen) {
   const uint64_t squares = emptyBoardReach[type][squareIndex64(sq)];
-  return attackWeight[type][0] * countSquares(squares & emptySquares(p)) +
-         weightOfMen(p, squares & p.manSets[s ^ 1][NONE], type);
+  return attackWeight[type][0] * countSquares(squares & empty) + weightOfMen(p, squares & enemyMen, type);
 }
 
 // The pawns of side s: each one's square in front when it is empty, and the
 // enemy men on the diagonals in front; own pawns there are structure, scored
 // with the pawn table. A square beyond the last rank reads as empty.
-int pawnActivity(const Position& p, int s) {
+int pawnActivity(const Position& p, int s, uint64_t empty, uint64_t enemyMen) {
   constexpr int RANK_SHIFT = 8;
   constexpr int LAST_RANK_SHIFT = 56;
   const uint64_t pawns = p.manSets[s][PAWN];
@@ -228,8 +225,7 @@ int pawnActivity(const Position& p, int s) {
   }
   // The two sets never share a square: beyondLastRank lies on the rank that
   // front cannot reach.
-  const int score = attackWeight[PAWN][0] * countSquares((front & emptySquares(p)) | beyondLastRank);
-  const uint64_t enemyMen = p.manSets[s ^ 1][NONE];
+  const int score = attackWeight[PAWN][0] * countSquares((front & empty) | beyondLastRank);
   return score + weightOfMen(p, diagonals[0] & enemyMen, PAWN) + weightOfMen(p, diagonals[1] & enemyMen, PAWN);
 }
 
@@ -263,16 +259,18 @@ int evaluate() {
   int score[2];
   int seventhCount[2];
   const uint64_t pawns[2] = {p.manSets[WHITE][PAWN], p.manSets[BLACK][PAWN]};
+  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
 
   // Every man of both sides, white first, read from the sets by type; the
   // pawns' terms that depend on the pawns alone come from the pawn table below.
   for (int s = WHITE; s <= BLACK; s++) {
     const int enemyKing = kingSquare[s ^ 1];
+    const uint64_t enemyMen = p.manSets[s ^ 1][NONE];
     int S = 0;
 
     if (phase <= KING_ACTIVITY_PHASE) {
       const int sq = kingSquare[s];
-      S += stepMobility(p, sq, s, KING);
+      S += stepMobility(p, sq, KING, empty, enemyMen);
       S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
     // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
@@ -283,10 +281,11 @@ int evaluate() {
                      [&](int sq) { return slidingMobility<0, 4>(board, sq, weight[ROOK]); });
     S += menActivity(p.manSets[s][BISHOP], enemyKing,
                      [&](int sq) { return slidingMobility<4, 8>(board, sq, weight[BISHOP]); });
-    S += menActivity(p.manSets[s][KNIGHT], enemyKing, [&](int sq) { return stepMobility(p, sq, s, KNIGHT); });
+    S += menActivity(p.manSets[s][KNIGHT], enemyKing,
+                     [&](int sq) { return stepMobility(p, sq, KNIGHT, empty, enemyMen); });
     // Queens and rooks on the side's seventh rank.
     seventhCount[s] = countSquares((p.manSets[s][QUEEN] | p.manSets[s][ROOK]) & SEVENTH_RANK_SQUARES[s]);
-    S += pawnActivity(p, s);
+    S += pawnActivity(p, s, empty, enemyMen);
     score[s] = S;
   }
 
