@@ -160,20 +160,33 @@ int searchVisitor(void* arg) {
     }
   }
 
+  // The futility rule below scores a move by its material alone. Where that
+  // score would not raise the node's best, the move changes nothing, legal or
+  // not, unless an extension takes it out of the rule: none in the
+  // quiescence, else the record rules or a check.
+  const int childMaterial = captureGain() - node->material;
+  int checks = NOT_KNOWN;  // givesCheck's answer, once asked
+  if (node->depth - 1 <= FUTILITY_MAX_DEPTH && childMaterial + FUTILITY_MARGIN < node->alpha &&
+      staticScore(childMaterial) <= node->best) {
+    if (node->depth <= 0) return 0;
+    if (!extendedByRecord(move)) {
+      checks = givesCheck(move);
+      if (checks == 0) return 0;
+    }
+  }
+
   // Most moves are known legal, and their check of the enemy king known,
   // before they are made; the rest are made and tested.
   const int leavesCheck = leavesKingAttacked(move, node->inCheck);
   if (leavesCheck == 1) return 0;
-  const int childMaterial = captureGain() - node->material;
   int ext = 0;
-  int checks = NOT_KNOWN;  // givesCheck's answer, once asked
   if (leavesCheck == 0) {
     // The extension rules before the move: the records, then the check.
     if (node->depth >= 1) {
       if (extendedByRecord(move)) {
         ext = 1;
       } else {
-        checks = givesCheck(move);
+        if (checks == NOT_KNOWN) checks = givesCheck(move);
         ext = checks == 1 ? 1 : 0;
       }
     }
