@@ -149,21 +149,11 @@ int searchVisitor(void* arg) {
   SearchNode* node = static_cast<SearchNode*>(arg);
   Move& move = *position.currentMove;
 
-  // Moves that an earlier phase of this node has tried already.
-  if (node->movePhase == PHASE_TACTICAL || node->movePhase == PHASE_KILLERS) {
-    if (move.code == node->pv[ply].code) return 0;
-  } else if (node->movePhase == PHASE_QUIET) {
-    if (move.code == node->pv[ply].code) return 0;
-    if (mayBeKiller(move)) {
-      for (const Move& killer : killers[ply])
-        if (move.code == killer.code) return 0;
-    }
-  }
-
   // The futility rule below scores a move by its material alone. Where that
   // score would not raise the node's best, the move changes nothing, legal or
   // not, unless an extension takes it out of the rule: none in the
-  // quiescence, else the record rules or a check.
+  // quiescence, else the record rules or a check. (Whether an earlier phase
+  // has tried the move makes no difference then.)
   const int childMaterial = captureGain() - node->material;
   int checks = NOT_KNOWN;  // givesCheck's answer, once asked
   if (node->depth - 1 <= FUTILITY_MAX_DEPTH && childMaterial + FUTILITY_MARGIN < node->alpha &&
@@ -172,6 +162,17 @@ int searchVisitor(void* arg) {
     if (!extendedByRecord(move)) {
       checks = givesCheck(move);
       if (checks == 0) return 0;
+    }
+  }
+
+  // Moves that an earlier phase of this node has tried already.
+  if (node->movePhase == PHASE_TACTICAL || node->movePhase == PHASE_KILLERS) {
+    if (move.code == node->pv[ply].code) return 0;
+  } else if (node->movePhase == PHASE_QUIET) {
+    if (move.code == node->pv[ply].code) return 0;
+    if (mayBeKiller(move)) {
+      for (const Move& killer : killers[ply])
+        if (move.code == killer.code) return 0;
     }
   }
 
