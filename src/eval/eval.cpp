@@ -342,4 +342,6 @@ constexpr bool processorCountsBits = true;
 
 }  // namespace
 
-int evaluate() { return processorCountsBits ? evaluateWithPopcount() : evaluateWith<false>(); }
+int evaluate() { return processorCountsBits ? evaluateWithPopcount() : evaluatePortable(); }
+
+int evaluatePortable() { return evaluateWith<false>(); }

@@ -6,6 +6,9 @@
 // attackWeight[looking man][0 = empty square reached, 1..6 = enemy man attacked].
 extern int16_t attackWeight[7][7];
 void initEvalTables();  // runs before main
+// The evaluation's portable copy; evaluate() runs a copy that counts bits in
+// one instruction where the processor can.
+int evaluatePortable();
 
 extern const int pawnFileWeight[8];
 extern const int pawnRankBonus[8];    // by relative rank
