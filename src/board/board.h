@@ -143,6 +143,13 @@ extern MoveVisitor moveVisitor;
 int genPromotions(int allPieces, void* arg);
 int genCaptures(void* arg);
 int genQuiet(void* arg);
+// Of genQuiet's moves, in its order, those that may matter where every quiet
+// move that neither checks nor is extended is futile: every move of a man on
+// a line between the enemy king and one of the side's own sliders beyond it;
+// of the other men, the moves that attack the enemy king from their
+// destination and the pawn steps onto the seventh rank; and castling. King
+// moves come only from a king on such a line.
+int genQuietChecks(void* arg);
 
 // The legal moves of the side to move, in generation order (promotions,
 // captures and en passant, quiet moves and castling); returns the count.

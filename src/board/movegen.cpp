@@ -142,42 +142,97 @@ int genEnPassant(void* arg) {
   return 0;
 }
 
-int genQuiet(void* arg) {
+namespace {
+
+// What the quiet moves that may attack the enemy king need: the squares from
+// which a knight, a rook, a bishop or a pawn of the side to move would attack
+// it (the empty ones the king's lines reach, for the sliders).
+struct CheckSquares {
+  int enemyKing;
+  uint64_t knight, rook, bishop, pawn;
+};
+
+CheckSquares checkSquares() {
+  const Position& p = position;
+  CheckSquares c{};
+  c.enemyKing = p.pieceList[p.xside][0].square;
+  c.knight = emptyBoardReach[KNIGHT][squareIndex64(c.enemyKing)];
+  for (int k = 0; k < 8; ++k) {
+    uint64_t& line = k < 4 ? c.rook : c.bishop;  // entries 0-3 are the rook steps
+    for (int to = c.enemyKing + directions[k]; onBoard(to) && isEmpty(to); to += directions[k]) line |= squareBits[to];
+  }
+  const int front = c.enemyKing - pawnDir[p.side];
+  for (int to : {front - 1, front + 1})
+    if (onBoard(to)) c.pawn |= squareBits[to];
+  return c;
+}
+
+// Whether moving the man on from may open a line from one of the side's own
+// sliders to the enemy king: it stands on a line from the king with such a
+// slider somewhere beyond it.
+bool mayUncoverCheck(const CheckSquares& c, int from) {
+  const Position& p = position;
+  const int step = lineStep(c.enemyKing, from);
+  if (step == 0) return false;
+  const int along = rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK;
+  return ((p.manSets[p.side][QUEEN] | p.manSets[p.side][along]) & raySquares[step + STEP_OFFSET][squareIndex64(from)]) != 0;
+}
+
+// The quiet moves, or with CHECKS_ONLY the part of them described at
+// genQuietChecks; the two emit their common moves in the same order.
+template <bool CHECKS_ONLY>
+int generateQuiet(void* arg) {
   Move& m = *position.currentMove;
   const Position& p = position;
   const int side = p.side;
+  CheckSquares checks{};
+  if constexpr (CHECKS_ONLY) checks = checkSquares();
+  // The destinations wanted of a man: all, or those that attack the king.
+  const auto wanted = [&](int from, uint64_t attacking) {
+    return !CHECKS_ONLY || mayUncoverCheck(checks, from) ? ~uint64_t(0) : attacking;
+  };
+  const auto among = [](int to, uint64_t targets) { return !CHECKS_ONLY || (squareBits[to] & targets) != 0; };
   for (int i = 1; i <= p.lastIndex[side]; ++i) {
     const int piece = p.pieceList[side][i].type;
     if (piece == NONE) continue;
     const int from = p.pieceList[side][i].square;
     if (piece == KNIGHT) {
+      const uint64_t targets = wanted(from, checks.knight);
+      if (CHECKS_ONLY && (emptyBoardReach[KNIGHT][squareIndex64(from)] & targets) == 0) continue;
       for (int k = 7; k >= 0; --k) {
         const int to = from + knightJumps[k];
-        if (onBoard(to) && isEmpty(to) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
+        if (onBoard(to) && among(to, targets) && isEmpty(to) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
       }
     } else if (piece == PAWN) {
       const int rank = from >> 4;
       const int relativeRank = side == WHITE ? rank : 7 - rank;
       if (relativeRank > 5) continue;  // its moves are promotions
+      // A step onto the seventh rank is always wanted.
+      const uint64_t targets = relativeRank == 5 ? ~uint64_t(0) : wanted(from, checks.pawn);
       const int to = from + pawnDir[side];
       if (!isEmpty(to)) continue;
-      if (emit(m, from, to, piece, NONE, 0, arg)) return 1;
+      if (among(to, targets) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
       const int far = to + pawnDir[side];
-      if (relativeRank == 1 && isEmpty(far) && emit(m, from, far, piece, NONE, 0, arg)) return 1;
+      if (relativeRank == 1 && among(far, targets) && isEmpty(far) && emit(m, from, far, piece, NONE, 0, arg))
+        return 1;
     } else {
+      const uint64_t targets =
+          wanted(from, piece == ROOK ? checks.rook : piece == BISHOP ? checks.bishop : checks.rook | checks.bishop);
       const int hi = piece == ROOK ? 3 : 7;
       const int lo = piece == BISHOP ? 4 : 0;
       for (int k = hi; k >= lo; --k) {
         const int d = directions[k];
+        if (CHECKS_ONLY && (raySquares[d + STEP_OFFSET][squareIndex64(from)] & targets) == 0) continue;
         for (int to = from + d; onBoard(to) && isEmpty(to); to += d) {
-          if (emit(m, from, to, piece, NONE, 0, arg)) return 1;
+          if (among(to, targets) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
         }
       }
     }
   }
-  // The king on its own. A king taken in an impossible line has no moves.
+  // The king on its own. A king taken in an impossible line has no moves. It
+  // never attacks the enemy king from a square it may stand on.
   const PieceSlot& king = p.pieceList[side][0];
-  if (king.type == KING) {
+  if (king.type == KING && wanted(king.square, 0) != 0) {
     for (int k = 7; k >= 0; --k) {
       const int to = king.square + directions[k];
       if (onBoard(to) && isEmpty(to) && emit(m, king.square, to, KING, NONE, 0, arg)) return 1;
@@ -185,6 +240,12 @@ int genQuiet(void* arg) {
   }
   return genCastling(arg);
 }
+
+}  // namespace
+
+int genQuiet(void* arg) { return generateQuiet<false>(arg); }
+
+int genQuietChecks(void* arg) { return generateQuiet<true>(arg); }
 
 int genCastling(void* arg) {
   Move& m = *position.currentMove;

@@ -11,6 +11,7 @@
 
 #include "board/board.h"
 #include "board/board_internal.h"
+#include "board/checks.h"
 #include "../search/legal_moves.h"
 
 namespace {
@@ -78,10 +79,44 @@ struct WalkFrame {
   uint64_t sequences;  // legal move sequences of the full depth below
 };
 
+// The quiet moves a generator emits, in order.
+std::vector<Move> quietMovesOf(int (*generator)(void*)) {
+  std::vector<Move> moves;
+  const MoveVisitor visitor = moveVisitor;
+  moveVisitor = [](void* arg) {
+    static_cast<std::vector<Move>*>(arg)->push_back(*position.currentMove);
+    return 0;
+  };
+  generator(&moves);
+  moveVisitor = visitor;
+  return moves;
+}
+
+// genQuietChecks keeps genQuiet's order and leaves out no move that gives
+// check (but a king's next to the enemy king, never legal) or steps a pawn
+// onto the seventh rank.
+void expectQuietChecksKept() {
+  const std::vector<Move> all = quietMovesOf(genQuiet);
+  const std::vector<Move> some = quietMovesOf(genQuietChecks);
+  const int enemyKing = position.pieceList[position.xside][0].square;
+  size_t kept = 0;
+  for (const Move& m : all) {
+    const bool isKept = kept < some.size() && some[kept].code == m.code;
+    kept += isKept;
+    const bool nextToKing = m.piece == KING && stepTable[KING][m.to - enemyKing + DIFF_OFFSET];
+    const bool seventh = m.piece == PAWN && m.to >> 4 == (position.side == WHITE ? 6 : 1);
+    if ((givesCheck(m) != 0 && !nextToKing) || seventh) {
+      EXPECT_TRUE(isKept) << moveToText(m);
+    }
+  }
+  EXPECT_EQ(kept, some.size()) << "a move out of genQuiet's order";
+}
+
 // One ply above the leaves, legalMoves (which leaves the visitor as it was)
 // lists as many moves as the walk counts.
 void walkChildren(WalkFrame& frame) {
   const size_t listed = frame.checked && frame.depth == 1 ? legalMoves().size() : 0;
+  if (frame.checked) expectQuietChecksKept();
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
