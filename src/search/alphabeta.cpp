@@ -319,8 +319,15 @@ void searchMoves(SearchNode* node) {
   node->movePhase = PHASE_KILLERS;
   if (genKillers(node)) return;
 
+  // Where the futility rule passes over every quiet move that neither checks
+  // nor is extended (see searchVisitor), only the others are generated.
   node->movePhase = PHASE_QUIET;
-  genQuiet(node);
+  const int quietMaterial = -node->material;
+  if (node->depth - 1 <= FUTILITY_MAX_DEPTH && quietMaterial + FUTILITY_MARGIN < node->alpha &&
+      staticScore(quietMaterial) <= node->best)
+    genQuietChecks(node);
+  else
+    genQuiet(node);
 }
 
 void storeKiller(const Move& move) {
