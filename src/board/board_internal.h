@@ -95,12 +95,19 @@ inline uint64_t slidersToward(int s, int sq) {
 // A square number that names no square: nothing is read as vacated.
 constexpr int NO_SQUARE = -1;
 
-// Whether the squares between from and to, stepping by step towards to, are
-// all empty; vacated (a man about to leave it) reads as empty too.
-inline bool lineClear(int from, int to, int step, int vacated) {
-  int sq = from + step;
-  while (sq != to && (sq == vacated || position.board[sq].type == NONE)) sq += step;
-  return sq == to;
+// The squares strictly between two squares on a common line, by their bits;
+// none for two squares on no common line.
+extern uint64_t squaresBetween[64][64];
+
+// The men on the board, less the one on vacated (a man about to leave it).
+inline uint64_t menBesides(int vacated) {
+  const uint64_t men = position.manSets[WHITE][NONE] | position.manSets[BLACK][NONE];
+  return vacated == NO_SQUARE ? men : men & ~squareBits[vacated];
+}
+
+// Whether no man of men stands between from and to, two squares on a line.
+inline bool lineClear(int from, int to, uint64_t men) {
+  return (squaresBetween[squareIndex64(from)][squareIndex64(to)] & men) == 0;
 }
 
 // Whether side by attacks sq, with vacated read as empty: the attack test
@@ -109,9 +116,11 @@ inline bool lineClear(int from, int to, int step, int vacated) {
 inline bool attackedWithVacated(int by, int sq, int vacated) {
   const Position& p = position;
   if (p.manSets[by][KNIGHT] & emptyBoardReach[KNIGHT][squareIndex64(sq)]) return true;
-  for (uint64_t sliders = slidersToward(by, sq); sliders != 0; sliders &= sliders - 1) {
-    const int origin = squareOf64(std::countr_zero(sliders));
-    if (lineClear(origin, sq, lineStep(origin, sq), vacated)) return true;
+  uint64_t sliders = slidersToward(by, sq);
+  if (sliders != 0) {
+    const uint64_t men = menBesides(vacated);
+    for (; sliders != 0; sliders &= sliders - 1)
+      if (lineClear(squareOf64(std::countr_zero(sliders)), sq, men)) return true;
   }
   return pawnOrKingAttacks(by, sq);
 }

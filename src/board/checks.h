@@ -61,7 +61,7 @@ inline int givesCheck(const Move& m) {
     }
     default: {
       const int step = rayStep[m.piece][enemyKing - m.to + DIFF_OFFSET];
-      if (step != 0 && lineClear(m.to, enemyKing, step, m.from)) return 1;
+      if (step != 0 && lineClear(m.to, enemyKing, menBesides(m.from))) return 1;
     }
   }
   return lineOpensFor(side, enemyKing, m.from, m.to) ? 1 : 0;

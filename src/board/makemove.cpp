@@ -9,6 +9,7 @@ int rayStep[7][2 * DIFF_OFFSET + 1];
 int stepTable[7][2 * DIFF_OFFSET + 1];
 uint64_t emptyBoardReach[7][64];
 uint64_t raySquares[2 * STEP_OFFSET + 1][64];
+uint64_t squaresBetween[64][64];
 
 namespace {
 
@@ -147,6 +148,14 @@ void initAttackTables() {
       raySquares[step + STEP_OFFSET][squareIndex64(from)] = ray;
     }
   }
+  for (int from = 0; from <= 0x77; ++from) {
+    for (int to = 0; to <= 0x77; ++to) {
+      const int step = lineStep(from, to);
+      if (!onBoard(from) || !onBoard(to) || step == 0) continue;
+      const int n = squareIndex64(from), v = squareIndex64(to);
+      squaresBetween[n][v] = raySquares[step + STEP_OFFSET][n] & ~raySquares[step + STEP_OFFSET][v] & ~squareBits[to];
+    }
+  }
 }
 
 // Built before main runs, so that the tables are ready wherever the board is used.
@@ -254,8 +263,7 @@ void unmakeMove(Move& m) {
 }
 
 bool canReach(int type, int from, int to) {
-  const int step = rayStep[type][to - from + DIFF_OFFSET];
-  return step != 0 && lineClear(from, to, step, NO_SQUARE);
+  return rayStep[type][to - from + DIFF_OFFSET] != 0 && lineClear(from, to, menBesides(NO_SQUARE));
 }
 
 bool isAttacked(int by, int sq) { return attackedWithVacated(by, sq, NO_SQUARE); }

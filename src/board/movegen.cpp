@@ -89,9 +89,8 @@ int genCaptures(void* arg) {
       const int v = std::countr_zero(inReach);
       const int to = squareOf64(v);
       if (slides) {
-        // The squares from the slider to the victim: only the victim's taken.
-        const int ray = lineStep(slot.square, to) + STEP_OFFSET;
-        if ((raySquares[ray][n] & ~raySquares[ray][v] & occupied) != uint64_t(1) << v) continue;
+        // Nothing between the slider and the victim.
+        if (squaresBetween[n][v] & occupied) continue;
       }
       const int victim = board[to].listIndex;
       attackersOf[victim] |= 1u << attackerCount;
