@@ -26,7 +26,7 @@ namespace {
 // or of an enemy man, nothing for an own man. Built from attackWeight.
 int16_t contentWeight[2][7][16];
 
-int contentIndex(const BoardEntry& e) { return (e.side & 1) << 3 | e.type; }
+int contentIndex(const BoardEntry& e) { return e.side << 3 | e.type; }  // the side of a square on the board is 0 or 1
 
 // The distance of two squares counted in files plus ranks, by the difference
 // of their 0x88 numbers (which fixes both the file and the rank difference).
