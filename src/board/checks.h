@@ -40,16 +40,16 @@ inline int leavesKingAttacked(const Move& m, bool inCheck) {
 
 // Whether making m (by position.side) would attack the enemy king: the moved
 // man from its destination, a line opened through the origin, or the own
-// king beside it. NOT_KNOWN for en passant and castling.
+// king beside it (only a king move can bring it there: before the move the
+// enemy king is not attacked). NOT_KNOWN for en passant and castling.
 inline int givesCheck(const Move& m) {
   if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
   const Position& p = position;
   const int side = p.side;
   const int enemyKing = p.pieceList[p.xside][0].square;
-  const int ownKing = m.piece == KING ? m.to : p.pieceList[side][0].square;
-  if (stepTable[KING][ownKing - enemyKing + DIFF_OFFSET]) return 1;
   switch (m.piece) {
     case KING:
+      if (stepTable[KING][m.to - enemyKing + DIFF_OFFSET]) return 1;
       break;
     case KNIGHT:
       if (stepTable[KNIGHT][enemyKing - m.to + DIFF_OFFSET]) return 1;
