@@ -352,13 +352,13 @@ int genKillers(void* arg) {
   const int s = position.side;
   for (const Move& killer : killers[ply]) {
     if (killer.code == MOVE_SENTINEL) break;  // the slots fill from the front
-    current = killer;
-    const BoardEntry& mover = position.board[current.from];
-    if (mover.type != current.piece || mover.side != s) continue;
-    if (position.board[current.to].type != 0) continue;
-    const bool reachable = current.piece == PAWN ? position.board[current.from + pawnDir[s]].type == 0
-                                                  : canReach(current.piece, current.from, current.to) != 0;
+    const BoardEntry& mover = position.board[killer.from];
+    if (mover.type != killer.piece || mover.side != s) continue;
+    if (position.board[killer.to].type != 0) continue;
+    const bool reachable = killer.piece == PAWN ? position.board[killer.from + pawnDir[s]].type == 0
+                                                 : canReach(killer.piece, killer.from, killer.to) != 0;
     if (!reachable) continue;
+    current = killer;
     if (moveVisitor(arg)) return 1;
   }
   return 0;
