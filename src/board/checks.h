@@ -38,6 +38,25 @@ inline int leavesKingAttacked(const Move& m, bool inCheck) {
   return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
 }
 
+// The squares between the king of position.side and each enemy slider on a
+// line with it along which the slider moves: of the men but the king, only
+// one that leaves such a square (or takes en passant) can expose the king.
+inline uint64_t squaresShieldingKing() {
+  const Position& p = position;
+  const int king = p.pieceList[p.side][0].square;
+  uint64_t shields = 0;
+  for (uint64_t sliders = slidersToward(p.xside, king); sliders != 0; sliders &= sliders - 1)
+    shields |= squaresBetween[squareIndex64(king)][std::countr_zero(sliders)];
+  return shields;
+}
+
+// leavesKingAttacked where the shields of the node (squaresShieldingKing)
+// are known: a man that leaves none of them exposes nothing.
+inline int leavesKingAttacked(const Move& m, bool inCheck, uint64_t shields) {
+  if (!inCheck && m.piece != KING && !(m.code & MOVE_EP) && (shields & squareBits[m.from]) == 0) return 0;
+  return leavesKingAttacked(m, inCheck);
+}
+
 // Whether making m (by position.side) would attack the enemy king: the moved
 // man from its destination, a line opened through the origin, or the own
 // king beside it (only a king move can bring it there: before the move the

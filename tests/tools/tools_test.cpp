@@ -176,6 +176,8 @@ TEST(PerftTool, PrintsThePublishedCounts) {
       {"4 startpos", "197281\n"},
       {"3 fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "97862\n"},
       {"4 fen rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", "2103487\n"},
+      {"5 fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "674624\n"},
+      {"2 fen 8/k7/8/8/3Pp3/8/8/4K1B1 b - d3 0 1", "52\n"},  // taking en passant uncovers the king
       // Castling and en-passant fields that grant or deny what the board alone would allow.
       {"6 fen 8/8/1k6/2b5/2pP4/8/5K2/8 b - d3 0 1", "1440467\n"},
       {"6 fen 5k2/8/8/8/8/8/8/4K2R w K - 0 1", "661072\n"},
