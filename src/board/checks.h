@@ -38,20 +38,21 @@ inline int leavesKingAttacked(const Move& m, bool inCheck) {
   return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
 }
 
-// The squares between the king of position.side and each enemy slider on a
-// line with it along which the slider moves: of the men but the king, only
-// one that leaves such a square (or takes en passant) can expose the king.
-inline uint64_t squaresShieldingKing() {
+// The squares between the king of side s and each enemy slider on a line with
+// it along which the slider moves: of the men but the king, only one that
+// leaves such a square (or takes en passant) can open a line to the king.
+inline uint64_t squaresShieldingKing(int s) {
   const Position& p = position;
-  const int king = p.pieceList[p.side][0].square;
+  const int king = p.pieceList[s][0].square;
   uint64_t shields = 0;
-  for (uint64_t sliders = slidersToward(p.xside, king); sliders != 0; sliders &= sliders - 1)
+  for (uint64_t sliders = slidersToward(s ^ 1, king); sliders != 0; sliders &= sliders - 1)
     shields |= squaresBetween[squareIndex64(king)][std::countr_zero(sliders)];
   return shields;
 }
 
-// leavesKingAttacked where the shields of the node (squaresShieldingKing)
-// are known: a man that leaves none of them exposes nothing.
+// leavesKingAttacked where the shields of the mover's king
+// (squaresShieldingKing(position.side)) are known: a man that leaves none of
+// them exposes nothing.
 inline int leavesKingAttacked(const Move& m, bool inCheck, uint64_t shields) {
   if (!inCheck && m.piece != KING && !(m.code & MOVE_EP) && (shields & squareBits[m.from]) == 0) return 0;
   return leavesKingAttacked(m, inCheck);

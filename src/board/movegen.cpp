@@ -7,6 +7,7 @@
 
 #include "board/board.h"
 #include "board/board_internal.h"
+#include "board/checks.h"
 
 namespace {
 
@@ -145,10 +146,11 @@ namespace {
 
 // What the quiet moves that may attack the enemy king need: the squares from
 // which a knight, a rook, a bishop or a pawn of the side to move would attack
-// it (the empty ones the king's lines reach, for the sliders).
+// it (the empty ones the king's lines reach, for the sliders), and the
+// squares whose man may uncover a slider's line to it.
 struct CheckSquares {
   int enemyKing;
-  uint64_t knight, rook, bishop, pawn;
+  uint64_t knight, rook, bishop, pawn, uncovering;
 };
 
 CheckSquares checkSquares() {
@@ -163,18 +165,8 @@ CheckSquares checkSquares() {
   const int front = c.enemyKing - pawnDir[p.side];
   for (int to : {front - 1, front + 1})
     if (onBoard(to)) c.pawn |= squareBits[to];
+  c.uncovering = squaresShieldingKing(p.xside);
   return c;
-}
-
-// Whether moving the man on from may open a line from one of the side's own
-// sliders to the enemy king: it stands on a line from the king with such a
-// slider somewhere beyond it.
-bool mayUncoverCheck(const CheckSquares& c, int from) {
-  const Position& p = position;
-  const int step = lineStep(c.enemyKing, from);
-  if (step == 0) return false;
-  const int along = rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK;
-  return ((p.manSets[p.side][QUEEN] | p.manSets[p.side][along]) & raySquares[step + STEP_OFFSET][squareIndex64(from)]) != 0;
 }
 
 // The quiet moves, or with CHECKS_ONLY the part of them described at
@@ -188,7 +180,7 @@ int generateQuiet(void* arg) {
   if constexpr (CHECKS_ONLY) checks = checkSquares();
   // The destinations wanted of a man: all, or those that attack the king.
   const auto wanted = [&](int from, uint64_t attacking) {
-    return !CHECKS_ONLY || mayUncoverCheck(checks, from) ? ~uint64_t(0) : attacking;
+    return !CHECKS_ONLY || (checks.uncovering & squareBits[from]) ? ~uint64_t(0) : attacking;
   };
   const auto among = [](int to, uint64_t targets) { return !CHECKS_ONLY || (squareBits[to] & targets) != 0; };
   for (int i = 1; i <= p.lastIndex[side]; ++i) {

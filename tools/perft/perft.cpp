@@ -32,7 +32,7 @@ struct PerftFrame {
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
   bool inCheck;         // the side to move is in check
-  uint64_t shields;     // squaresShieldingKing of the node
+  uint64_t shields;     // squaresShieldingKing of the side to move
 };
 
 uint64_t movesMade = 0;
@@ -43,7 +43,7 @@ int perftLeafVisitor(void* arg);
 uint64_t runGenerators(PerftFrame& frame) {
   moveVisitor = frame.depth > 1 || frame.divide ? perftVisitor : perftLeafVisitor;
   frame.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
-  frame.shields = squaresShieldingKing();
+  frame.shields = squaresShieldingKing(position.side);
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
