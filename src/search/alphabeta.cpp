@@ -55,6 +55,14 @@ int scoreKnownMove(SearchNode* node, Move& move, int value) {
   return 0;
 }
 
+// Whether the futility rule would pass over a move leaving childMaterial at
+// this node (unless it is extended) with a score that does not raise the
+// node's best: then the move changes nothing, legal or not.
+bool futileWithoutEffect(const SearchNode* node, int childMaterial) {
+  return node->depth - 1 <= FUTILITY_MAX_DEPTH && childMaterial + FUTILITY_MARGIN < node->alpha &&
+         staticScore(childMaterial) <= node->best;
+}
+
 // The extension rules that read only the move records.
 bool extendedByRecord(const Move& move) {
   const Move& previous = *(&move - 1);
@@ -149,15 +157,13 @@ int searchVisitor(void* arg) {
   SearchNode* node = static_cast<SearchNode*>(arg);
   Move& move = *position.currentMove;
 
-  // The futility rule below scores a move by its material alone. Where that
-  // score would not raise the node's best, the move changes nothing, legal or
-  // not, unless an extension takes it out of the rule: none in the
+  // A move the futility rule below would pass over without effect changes
+  // nothing, unless an extension takes it out of the rule: none in the
   // quiescence, else the record rules or a check. (Whether an earlier phase
   // has tried the move makes no difference then.)
   const int childMaterial = captureGain() - node->material;
   int checks = NOT_KNOWN;  // givesCheck's answer, once asked
-  if (node->depth - 1 <= FUTILITY_MAX_DEPTH && childMaterial + FUTILITY_MARGIN < node->alpha &&
-      staticScore(childMaterial) <= node->best) {
+  if (futileWithoutEffect(node, childMaterial)) {
     if (node->depth <= 0) return 0;
     if (!extendedByRecord(move)) {
       checks = givesCheck(move);
@@ -322,9 +328,7 @@ void searchMoves(SearchNode* node) {
   // Where the futility rule passes over every quiet move that neither checks
   // nor is extended (see searchVisitor), only the others are generated.
   node->movePhase = PHASE_QUIET;
-  const int quietMaterial = -node->material;
-  if (node->depth - 1 <= FUTILITY_MAX_DEPTH && quietMaterial + FUTILITY_MARGIN < node->alpha &&
-      staticScore(quietMaterial) <= node->best)
+  if (futileWithoutEffect(node, -node->material))  // a quiet move leaves the material as it is
     genQuietChecks(node);
   else
     genQuiet(node);
