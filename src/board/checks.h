@@ -22,7 +22,7 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   const int along = rayStep[BISHOP][step + DIFF_OFFSET] != 0 ? BISHOP : ROOK;
   const uint64_t sliders = (p.manSets[s][QUEEN] | p.manSets[s][along]) & ray;
   if (sliders == 0) return false;
-  const uint64_t men = (p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]) & ray;
+  const uint64_t men = menBesides(NO_SQUARE) & ray;
   return (sliders & squareBits[nearestOnRay(men, step)]) != 0;
 }
 
