@@ -130,6 +130,9 @@ inline void switchSide() {
 
 void makeMove(Move& m);
 void unmakeMove(Move& m);
+// The same for a null move alone, without looking at the record's kind.
+void makeNullMove(Move& m);
+void unmakeNullMove();
 bool isAttacked(int by, int sq);
 bool canReach(int type, int from, int to);
 bool isRepetition();

@@ -163,7 +163,7 @@ void initAttackTables() {
 
 namespace {
 
-// makeMove for a null move, castling, en passant and promotions.
+// makeMove for castling, en passant and promotions (and a null move).
 [[gnu::noinline]] void makeSpecialMove(Move& m) {
   Position& p = position;
   BoardEntry* b = p.boardStore + BOARD_GUARD;
@@ -201,7 +201,7 @@ namespace {
   Position& p = position;
   const uint32_t code = m.code;
   if (code == MOVE_NULL) {
-    applyKeys(0);
+    unmakeNullMove();
     return;
   }
   const int side = p.side;
@@ -235,6 +235,14 @@ namespace {
 }
 
 }  // namespace
+
+// A null move changes only the keys (the caller hands the move over).
+void makeNullMove(Move& m) {
+  applyKeys(0);
+  m.lockKey = position.lockKey;
+}
+
+void unmakeNullMove() { applyKeys(0); }
 
 // Plain moves here; captures and the rest aside.
 void makeMove(Move& m) {

@@ -288,7 +288,7 @@ int nullMoveVisitor(void* arg) {
 
   // A null move is legal unless the side is in check.
   if (node->inCheck || ply > MAX_PLY - 1) return 0;
-  makeMove(move);
+  makeNullMove(move);
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
@@ -296,7 +296,7 @@ int nullMoveVisitor(void* arg) {
   --ply;
   --position.currentMove;
 
-  unmakeMove(move);
+  unmakeNullMove();
   if (v >= node->beta) {
     node->best = node->beta;
     return 1;
