@@ -2,6 +2,7 @@
 // routines that change and question it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 // ---------------------------------------------------------------- basic types
@@ -36,6 +37,31 @@ extern uint64_t emptyBoardReach[7][64];
 
 // Step tables: entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
 inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
+
+// The squares from a square onward in steps of one of the directions, the
+// square itself not included; indexed by the step + STEP_OFFSET and the
+// square's bit.
+constexpr int STEP_OFFSET = 17;
+extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
+
+// What a slider on the square with bit n reaches along directions[FIRST..LAST)
+// among the men on occupied: the empty squares of each ray up to and with its
+// first man. A step that grows the square grows its bit, so the first man of
+// a ray is its lowest or its highest bit; h8 and a1, whose rays that way are
+// empty, stand in for the man of a ray that has none.
+template <int FIRST, int LAST>
+inline uint64_t sliderReach(int n, uint64_t occupied) {
+  constexpr uint64_t H8_SQUARE = uint64_t(1) << 63;
+  constexpr uint64_t A1_SQUARE = 1;
+  uint64_t reach = 0;
+  for (int d = FIRST; d < LAST; d++) {
+    const uint64_t* rays = raySquares[directions[d] + STEP_OFFSET];
+    const uint64_t men = rays[n] & occupied;
+    const int first = directions[d] > 0 ? std::countr_zero(men | H8_SQUARE) : 63 - std::countl_zero(men | A1_SQUARE);
+    reach |= rays[n] ^ rays[first];
+  }
+  return reach;
+}
 inline constexpr signed char knightJumps[8] = {14, -14, 18, -18, 31, -31, 33, -33};
 inline constexpr signed char pawnDir[2] = {16, -16};
 

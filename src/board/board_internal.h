@@ -66,12 +66,6 @@ inline constexpr std::array<uint64_t, 128> squareBits = [] {
   return bits;
 }();
 
-// The squares from a square onward in steps of one of the directions, the
-// square itself not included, as 64-bit sets; indexed by the step +
-// STEP_OFFSET and the square's number 0..63.
-constexpr int STEP_OFFSET = 17;
-extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
-
 // The step from one square towards another along a rank, file or diagonal;
 // 0 when the two are on no common line (or the same square).
 inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }

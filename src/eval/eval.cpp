@@ -21,34 +21,13 @@ const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
 namespace {
 
-// What a square adds for a man that reaches it, by the man's side, its type
-// and the square's content (side * 8 + type): the weight of an empty square
-// or of an enemy man, nothing for an own man. Built from attackWeight.
-int16_t contentWeight[2][7][16];
-
-int contentIndex(const BoardEntry& e) { return e.side << 3 | e.type; }  // the side of a square on the board is 0 or 1
-
 // The distance of two squares counted in files plus ranks, by the difference
 // of their 0x88 numbers (which fixes both the file and the rank difference).
 constexpr int SQUARE_DIFF_OFFSET = 0x77;
 uint8_t fileRankDistance[2 * SQUARE_DIFF_OFFSET + 1];
 int distanceBetween(int a, int b) { return fileRankDistance[a - b + SQUARE_DIFF_OFFSET]; }
 
-void buildContentWeights() {
-  for (int s = WHITE; s <= BLACK; s++) {
-    for (int looking = 0; looking < 7; looking++) {
-      for (int index = 0; index < 16; index++) {
-        const int side = index >> 3;
-        const int type = index & 7;
-        int16_t weight = 0;
-        if (type == NONE)
-          weight = attackWeight[looking][0];
-        else if (type < 7 && side != s)
-          weight = attackWeight[looking][type];
-        contentWeight[s][looking][index] = weight;
-      }
-    }
-  }
+void buildDistances() {
   for (int fileDiff = -7; fileDiff <= 7; fileDiff++)
     for (int rankDiff = -7; rankDiff <= 7; rankDiff++)
       fileRankDistance[rankDiff * 16 + fileDiff + SQUARE_DIFF_OFFSET] = uint8_t(std::abs(fileDiff) + std::abs(rankDiff));
@@ -152,33 +131,13 @@ void initEvalTables() {
   attackWeight[KNIGHT][ROOK] = 10;
   attackWeight[PAWN][0] = 1;
   attackWeight[PAWN][PAWN] = 1;
-  buildContentWeights();
+  buildDistances();
 }
 
 // Built before main runs, so that the weights are ready wherever the evaluation is used.
 [[maybe_unused]] const bool evalTablesBuilt = (initEvalTables(), true);
 
 namespace {
-
-// A queen, rook or bishop: every empty square along the rays, and the first
-// man on each ray when it is an enemy. The rays are directions[FIRST..LAST),
-// unrolled.
-template <int FIRST, int LAST>
-int slidingMobility(const BoardEntry* board, int sq, const int16_t* weight) {
-  const int emptyWeight = weight[NONE];
-  int score = 0;
-#pragma GCC unroll 8
-  for (int d = FIRST; d < LAST; d++) {
-    const int step = directions[d];
-    int to = sq + step;
-    while (onBoard(to) && board[to].type == NONE) {
-      score += emptyWeight;
-      to += step;
-    }
-    if (onBoard(to)) score += weight[contentIndex(board[to])];
-  }
-  return score;
-}
 
 // The number of squares in a set: one instruction where the processor counts
 // bits (POPCOUNT), else the branch-free sum of bits in place (the portable
@@ -208,6 +167,14 @@ int weightOfMen(const Position& p, uint64_t hits, int looking) {
 template <bool POPCOUNT>
 int stepMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t enemyMen) {
   const uint64_t squares = emptyBoardReach[type][squareIndex64(sq)];
+  return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
+}
+
+// A queen, rook or bishop on sq, moving along directions[FIRST..LAST): the
+// empty squares of its rays, and the first man of each ray when it is an enemy.
+template <bool POPCOUNT, int FIRST, int LAST>
+int slidingMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t enemyMen) {
+  const uint64_t squares = sliderReach<FIRST, LAST>(squareIndex64(sq), ~empty);
   return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
 }
 
@@ -282,13 +249,12 @@ int evaluateWith() {
       S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
     // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
-    const auto& weight = contentWeight[s];
     S += menActivity(p.manSets[s][QUEEN], enemyKing,
-                     [&](int sq) { return slidingMobility<0, 8>(board, sq, weight[QUEEN]); });
+                     [&](int sq) { return slidingMobility<POPCOUNT, 0, 8>(p, sq, QUEEN, empty, enemyMen); });
     S += menActivity(p.manSets[s][ROOK], enemyKing,
-                     [&](int sq) { return slidingMobility<0, 4>(board, sq, weight[ROOK]); });
+                     [&](int sq) { return slidingMobility<POPCOUNT, 0, 4>(p, sq, ROOK, empty, enemyMen); });
     S += menActivity(p.manSets[s][BISHOP], enemyKing,
-                     [&](int sq) { return slidingMobility<4, 8>(board, sq, weight[BISHOP]); });
+                     [&](int sq) { return slidingMobility<POPCOUNT, 4, 8>(p, sq, BISHOP, empty, enemyMen); });
     S += menActivity(p.manSets[s][KNIGHT], enemyKing,
                      [&](int sq) { return stepMobility<POPCOUNT>(p, sq, KNIGHT, empty, enemyMen); });
     // Queens and rooks on the side's seventh rank.
