@@ -44,6 +44,12 @@ inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
 constexpr int STEP_OFFSET = 17;
 extern uint64_t raySquares[2 * STEP_OFFSET + 1][64];
 
+// The nearest square to a ray's start among a non-empty set of squares on
+// the ray; along a positive step the numbers grow.
+inline int nearestOnRay(uint64_t set, int step) {
+  return squareOf64(step > 0 ? std::countr_zero(set) : 63 - std::countl_zero(set));
+}
+
 // What a slider on the square with bit n reaches along directions[FIRST..LAST)
 // among the men on occupied: the empty squares of each ray up to and with its
 // first man. A step that grows the square grows its bit, so the first man of

@@ -70,12 +70,6 @@ inline constexpr std::array<uint64_t, 128> squareBits = [] {
 // 0 when the two are on no common line (or the same square).
 inline int lineStep(int from, int to) { return rayStep[QUEEN][to - from + DIFF_OFFSET]; }
 
-// The nearest square to a ray's start among a non-empty set of squares on
-// the ray; along a positive step the numbers grow.
-inline int nearestOnRay(uint64_t set, int step) {
-  return squareOf64(step > 0 ? std::countr_zero(set) : 63 - std::countl_zero(set));
-}
-
 // The men of side s on the lines through sq along which they move (blockers
 // aside): queens and rooks on its rank and file, queens and bishops on its
 // diagonals.

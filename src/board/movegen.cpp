@@ -158,10 +158,9 @@ CheckSquares checkSquares() {
   CheckSquares c{};
   c.enemyKing = p.pieceList[p.xside][0].square;
   c.knight = emptyBoardReach[KNIGHT][squareIndex64(c.enemyKing)];
-  for (int k = 0; k < 8; ++k) {
-    uint64_t& line = k < 4 ? c.rook : c.bishop;  // entries 0-3 are the rook steps
-    for (int to = c.enemyKing + directions[k]; onBoard(to) && isEmpty(to); to += directions[k]) line |= squareBits[to];
-  }
+  const uint64_t men = menBesides(NO_SQUARE);
+  c.rook = sliderReach<0, 4>(squareIndex64(c.enemyKing), men) & ~men;  // entries 0-3 are the rook steps
+  c.bishop = sliderReach<4, 8>(squareIndex64(c.enemyKing), men) & ~men;
   const int front = c.enemyKing - pawnDir[p.side];
   for (int to : {front - 1, front + 1})
     if (onBoard(to)) c.pawn |= squareBits[to];

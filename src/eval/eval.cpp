@@ -270,12 +270,12 @@ int evaluateWith() {
   for (int s = WHITE; s <= BLACK; s++) {
     score[s] += entry.score[s];
     // A rook right behind a passed pawn, on the same file: for or against it.
+    const int back = -pawnDir[s];
     for (uint64_t rest = entry.passed[s]; rest != 0; rest &= rest - 1) {
-      const int sq = squareOf64(std::countr_zero(rest));
-      int behind = sq - pawnDir[s];
-      while (onBoard(behind) && board[behind].type == NONE) behind -= pawnDir[s];
-      if (onBoard(behind) && board[behind].type == ROOK)
-        score[s] += board[behind].side == s ? rookBehindPasserBonus : -rookBehindPasserBonus;
+      const uint64_t menBehind = raySquares[back + STEP_OFFSET][std::countr_zero(rest)] & ~empty;
+      if (menBehind == 0) continue;
+      const BoardEntry& behind = board[nearestOnRay(menBehind, back)];
+      if (behind.type == ROOK) score[s] += behind.side == s ? rookBehindPasserBonus : -rookBehindPasserBonus;
     }
   }
 
