@@ -37,6 +37,8 @@ extern uint64_t emptyBoardReach[7][64];
 
 // Step tables: entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
 inline constexpr signed char directions[8] = {1, -1, 16, -16, 17, -17, 15, -15};
+inline constexpr signed char knightJumps[8] = {14, -14, 18, -18, 31, -31, 33, -33};
+inline constexpr signed char pawnDir[2] = {16, -16};
 
 // The squares from a square onward in steps of one of the directions, the
 // square itself not included; indexed by the step + STEP_OFFSET and the
@@ -50,26 +52,43 @@ inline int nearestOnRay(uint64_t set, int step) {
   return squareOf64(step > 0 ? std::countr_zero(set) : 63 - std::countl_zero(set));
 }
 
-// What a slider on the square with bit n reaches along directions[FIRST..LAST)
-// among the men on occupied: the empty squares of each ray up to and with its
-// first man. A step that grows the square grows its bit, so the first man of
-// a ray is its lowest or its highest bit; h8 and a1, whose rays that way are
-// empty, stand in for the man of a ray that has none.
-template <int FIRST, int LAST>
-inline uint64_t sliderReach(int n, uint64_t occupied) {
-  constexpr uint64_t H8_SQUARE = uint64_t(1) << 63;
-  constexpr uint64_t A1_SQUARE = 1;
-  uint64_t reach = 0;
-  for (int d = FIRST; d < LAST; d++) {
-    const uint64_t* rays = raySquares[directions[d] + STEP_OFFSET];
-    const uint64_t men = rays[n] & occupied;
-    const int first = directions[d] > 0 ? std::countr_zero(men | H8_SQUARE) : 63 - std::countl_zero(men | A1_SQUARE);
-    reach |= rays[n] ^ rays[first];
-  }
-  return reach;
+// What a rook or a bishop on the square with bit n reaches among the men on
+// occupied: the empty squares of each ray up to and with its first man. Each
+// line through the square is looked up by the men on its six inner squares,
+// gathered into six bits by a multiplication: a rank or a diagonal has one
+// square on each file, whose bits a multiplication by the b-file collects in
+// the top byte; a file is moved to the a-file and collected along a
+// diagonal. lineReachByFile holds, for a man on a file and the men on the
+// inner files, the reached files repeated on every rank; fileReachByRank the
+// same for a file, on the a-file.
+constexpr int LINE_INNER_SHIFT = 58;  // the top six bits: the inner squares of a line
+constexpr uint64_t B_FILE_SQUARES = FILE_A_SQUARES << 1;
+constexpr uint64_t FILE_GATHER = 0x0080402010080400ull;  // a-file ranks 2-7 into the top six bits
+extern uint64_t lineReachByFile[8][64];
+extern uint64_t fileReachByRank[8][64];
+// The lines through each square: its rank, its diagonal (a1-h8 way) and its
+// anti-diagonal (h1-a8 way), the square included.
+extern uint64_t lineSquares[3][64];
+enum LineKind { RANK_LINE, DIAGONAL_LINE, ANTI_DIAGONAL_LINE };
+
+inline uint64_t lineReach(int n, uint64_t occupied, LineKind kind) {
+  const uint64_t line = lineSquares[kind][n];
+  return line & lineReachByFile[n & 7][(occupied & line) * B_FILE_SQUARES >> LINE_INNER_SHIFT];
 }
-inline constexpr signed char knightJumps[8] = {14, -14, 18, -18, 31, -31, 33, -33};
-inline constexpr signed char pawnDir[2] = {16, -16};
+
+inline uint64_t fileReach(int n, uint64_t occupied) {
+  const int file = n & 7;
+  const uint64_t onAFile = (occupied >> file) & FILE_A_SQUARES;
+  return fileReachByRank[n >> 3][onAFile * FILE_GATHER >> LINE_INNER_SHIFT] << file;
+}
+
+inline uint64_t rookReach(int n, uint64_t occupied) {
+  return lineReach(n, occupied, RANK_LINE) | fileReach(n, occupied);
+}
+
+inline uint64_t bishopReach(int n, uint64_t occupied) {
+  return lineReach(n, occupied, DIAGONAL_LINE) | lineReach(n, occupied, ANTI_DIAGONAL_LINE);
+}
 
 // ---------------------------------------------------------------- board data
 

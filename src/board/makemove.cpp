@@ -10,6 +10,9 @@ int stepTable[7][2 * DIFF_OFFSET + 1];
 uint64_t emptyBoardReach[7][64];
 uint64_t raySquares[2 * STEP_OFFSET + 1][64];
 uint64_t squaresBetween[64][64];
+uint64_t lineReachByFile[8][64];
+uint64_t fileReachByRank[8][64];
+uint64_t lineSquares[3][64];
 
 namespace {
 
@@ -110,6 +113,53 @@ inline int enPassantVictim(const Move& m) { return (m.to & 7) + (m.from & 0x70);
 
 void clearPromotionStack() { promotionDepth = 0; }
 
+namespace {
+
+// The places 0..7 along a line that a man on place `from` reaches when the
+// places of men are the bits of `men`: each way up to and with the first man.
+unsigned reachAlongLine(int from, unsigned men) {
+  constexpr int LINE_PLACES = 8;
+  unsigned reach = 0;
+  for (int way : {1, -1}) {
+    for (int place = from + way; place >= 0 && place < LINE_PLACES; place += way) {
+      reach |= 1u << place;
+      if (men & (1u << place)) break;
+    }
+  }
+  return reach;
+}
+
+void initLineTables() {
+  constexpr int INNER_PLACES = 6;
+  for (int place = 0; place < 8; ++place) {
+    for (unsigned inner = 0; inner < (1u << INNER_PLACES); ++inner) {
+      // On a rank or a diagonal, bit b of the index stands for file b + 1.
+      lineReachByFile[place][inner] = reachAlongLine(place, inner << 1) * FILE_A_SQUARES;
+      // Along a file, bit b stands for rank 7 - b (ranks numbered from 1).
+      unsigned men = 0;
+      for (int b = 0; b < INNER_PLACES; ++b)
+        if (inner & (1u << b)) men |= 1u << (INNER_PLACES - b);
+      uint64_t onAFile = 0;
+      const unsigned ranks = reachAlongLine(place, men);
+      for (int rank = 0; rank < 8; ++rank)
+        if (ranks & (1u << rank)) onAFile |= squareBits[rank * 16];
+      fileReachByRank[place][inner] = onAFile;
+    }
+  }
+  constexpr int LINE_STEPS[3][2] = {{1, -1}, {17, -17}, {15, -15}};  // rank, diagonal, anti-diagonal
+  for (int kind = RANK_LINE; kind <= ANTI_DIAGONAL_LINE; ++kind) {
+    for (int from = 0; from <= 0x77; ++from) {
+      if (!onBoard(from)) continue;
+      uint64_t line = squareBits[from];
+      for (const int step : LINE_STEPS[kind])
+        for (int sq = from + step; onBoard(sq); sq += step) line |= squareBits[sq];
+      lineSquares[kind][squareIndex64(from)] = line;
+    }
+  }
+}
+
+}  // namespace
+
 void initAttackTables() {
   for (int t = 0; t < 7; ++t) {
     for (int d = 0; d <= 2 * DIFF_OFFSET; ++d) {
@@ -156,7 +206,9 @@ void initAttackTables() {
       squaresBetween[n][v] = raySquares[step + STEP_OFFSET][n] & ~raySquares[step + STEP_OFFSET][v] & ~squareBits[to];
     }
   }
+  initLineTables();
 }
+
 
 // Built before main runs, so that the tables are ready wherever the board is used.
 [[maybe_unused]] const bool attackTablesBuilt = (initAttackTables(), true);

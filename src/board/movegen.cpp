@@ -159,8 +159,8 @@ CheckSquares checkSquares() {
   c.enemyKing = p.pieceList[p.xside][0].square;
   c.knight = emptyBoardReach[KNIGHT][squareIndex64(c.enemyKing)];
   const uint64_t men = menBesides(NO_SQUARE);
-  c.rook = sliderReach<0, 4>(squareIndex64(c.enemyKing), men) & ~men;  // entries 0-3 are the rook steps
-  c.bishop = sliderReach<4, 8>(squareIndex64(c.enemyKing), men) & ~men;
+  c.rook = rookReach(squareIndex64(c.enemyKing), men) & ~men;
+  c.bishop = bishopReach(squareIndex64(c.enemyKing), men) & ~men;
   const int front = c.enemyKing - pawnDir[p.side];
   for (int to : {front - 1, front + 1})
     if (onBoard(to)) c.pawn |= squareBits[to];

@@ -170,11 +170,10 @@ int stepMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t e
   return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
 }
 
-// A queen, rook or bishop on sq, moving along directions[FIRST..LAST): the
-// empty squares of its rays, and the first man of each ray when it is an enemy.
-template <bool POPCOUNT, int FIRST, int LAST>
-int slidingMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t enemyMen) {
-  const uint64_t squares = sliderReach<FIRST, LAST>(squareIndex64(sq), ~empty);
+// A queen, rook or bishop on sq, reaching the squares of squares: the empty
+// ones, and the first man of each ray when it is an enemy.
+template <bool POPCOUNT>
+int slidingMobility(const Position& p, uint64_t squares, int type, uint64_t empty, uint64_t enemyMen) {
   return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
 }
 
@@ -248,13 +247,17 @@ int evaluateWith() {
       S += stepMobility<POPCOUNT>(p, sq, KING, empty, enemyMen);
       S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
-    // Entries 0-3 of directions are the rook steps, 4-7 the bishop steps.
-    S += menActivity(p.manSets[s][QUEEN], enemyKing,
-                     [&](int sq) { return slidingMobility<POPCOUNT, 0, 8>(p, sq, QUEEN, empty, enemyMen); });
-    S += menActivity(p.manSets[s][ROOK], enemyKing,
-                     [&](int sq) { return slidingMobility<POPCOUNT, 0, 4>(p, sq, ROOK, empty, enemyMen); });
-    S += menActivity(p.manSets[s][BISHOP], enemyKing,
-                     [&](int sq) { return slidingMobility<POPCOUNT, 4, 8>(p, sq, BISHOP, empty, enemyMen); });
+    const uint64_t occupied = ~empty;
+    S += menActivity(p.manSets[s][QUEEN], enemyKing, [&](int sq) {
+      const int n = squareIndex64(sq);
+      return slidingMobility<POPCOUNT>(p, rookReach(n, occupied) | bishopReach(n, occupied), QUEEN, empty, enemyMen);
+    });
+    S += menActivity(p.manSets[s][ROOK], enemyKing, [&](int sq) {
+      return slidingMobility<POPCOUNT>(p, rookReach(squareIndex64(sq), occupied), ROOK, empty, enemyMen);
+    });
+    S += menActivity(p.manSets[s][BISHOP], enemyKing, [&](int sq) {
+      return slidingMobility<POPCOUNT>(p, bishopReach(squareIndex64(sq), occupied), BISHOP, empty, enemyMen);
+    });
     S += menActivity(p.manSets[s][KNIGHT], enemyKing,
                      [&](int sq) { return stepMobility<POPCOUNT>(p, sq, KNIGHT, empty, enemyMen); });
     // Queens and rooks on the side's seventh rank.
