@@ -21,16 +21,13 @@ const uint8_t fileBit[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};
 
 namespace {
 
-// The distance of two squares counted in files plus ranks, by the difference
-// of their 0x88 numbers (which fixes both the file and the rank difference).
-constexpr int SQUARE_DIFF_OFFSET = 0x77;
-uint8_t fileRankDistance[2 * SQUARE_DIFF_OFFSET + 1];
-int distanceBetween(int a, int b) { return fileRankDistance[a - b + SQUARE_DIFF_OFFSET]; }
+// The distance of two squares counted in files plus ranks, by their bits.
+uint8_t fileRankDistance[64][64];
+int distanceBetween(int a, int b) { return fileRankDistance[a][b]; }
 
 void buildDistances() {
-  for (int fileDiff = -7; fileDiff <= 7; fileDiff++)
-    for (int rankDiff = -7; rankDiff <= 7; rankDiff++)
-      fileRankDistance[rankDiff * 16 + fileDiff + SQUARE_DIFF_OFFSET] = uint8_t(std::abs(fileDiff) + std::abs(rankDiff));
+  for (int a = 0; a < 64; a++)
+    for (int b = 0; b < 64; b++) fileRankDistance[a][b] = uint8_t(std::abs((a & 7) - (b & 7)) + std::abs((a >> 3) - (b >> 3)));
 }
 
 // The terms that depend on the pawns alone, kept for the pawn placements met
@@ -162,18 +159,10 @@ int weightOfMen(const Position& p, uint64_t hits, int looking) {
   return score;
 }
 
-// A king or a knight on sq: each square it reaches, by what stands there
-// (the empty squares, and the men of the other side).
+// What a man of a type gets for the squares it reaches: the empty ones, and
+// those of enemy men by the man standing there (own men count nothing).
 template <bool POPCOUNT>
-int stepMobility(const Position& p, int sq, int type, uint64_t empty, uint64_t enemyMen) {
-  const uint64_t squares = emptyBoardReach[type][squareIndex64(sq)];
-  return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
-}
-
-// A queen, rook or bishop on sq, reaching the squares of squares: the empty
-// ones, and the first man of each ray when it is an enemy.
-template <bool POPCOUNT>
-int slidingMobility(const Position& p, uint64_t squares, int type, uint64_t empty, uint64_t enemyMen) {
+int mobility(const Position& p, uint64_t squares, int type, uint64_t empty, uint64_t enemyMen) {
   return attackWeight[type][0] * countSquares<POPCOUNT>(squares & empty) + weightOfMen(p, squares & enemyMen, type);
 }
 
@@ -204,13 +193,13 @@ int pawnActivity(const Position& p, int s, uint64_t empty, uint64_t enemyMen) {
 }
 
 // The pieces on the squares of men: what each reaches (reach of its
-// square), less its distance to the enemy king.
+// square's bit), less its distance to the enemy king (by its bit).
 template <typename Reach>
 int menActivity(uint64_t men, int enemyKing, Reach reach) {
   int score = 0;
   for (; men != 0; men &= men - 1) {
-    const int sq = squareOf64(std::countr_zero(men));
-    score += reach(sq) - distanceBetween(sq, enemyKing);
+    const int n = std::countr_zero(men);
+    score += reach(n) - distanceBetween(n, enemyKing);
   }
   return score;
 }
@@ -238,28 +227,26 @@ int evaluateWith() {
   // Every man of both sides, white first, read from the sets by type; the
   // pawns' terms that depend on the pawns alone come from the pawn table below.
   for (int s = WHITE; s <= BLACK; s++) {
-    const int enemyKing = kingSquare[s ^ 1];
+    const int enemyKing = squareIndex64(kingSquare[s ^ 1]);
     const uint64_t enemyMen = p.manSets[s ^ 1][NONE];
     int S = 0;
 
     if (phase <= KING_ACTIVITY_PHASE) {
       const int sq = kingSquare[s];
-      S += stepMobility<POPCOUNT>(p, sq, KING, empty, enemyMen);
+      S += mobility<POPCOUNT>(p, emptyBoardReach[KING][squareIndex64(sq)], KING, empty, enemyMen);
       S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
     const uint64_t occupied = ~empty;
-    S += menActivity(p.manSets[s][QUEEN], enemyKing, [&](int sq) {
-      const int n = squareIndex64(sq);
-      return slidingMobility<POPCOUNT>(p, rookReach(n, occupied) | bishopReach(n, occupied), QUEEN, empty, enemyMen);
+    S += menActivity(p.manSets[s][QUEEN], enemyKing, [&](int n) {
+      return mobility<POPCOUNT>(p, rookReach(n, occupied) | bishopReach(n, occupied), QUEEN, empty, enemyMen);
     });
-    S += menActivity(p.manSets[s][ROOK], enemyKing, [&](int sq) {
-      return slidingMobility<POPCOUNT>(p, rookReach(squareIndex64(sq), occupied), ROOK, empty, enemyMen);
+    S += menActivity(p.manSets[s][ROOK], enemyKing,
+                     [&](int n) { return mobility<POPCOUNT>(p, rookReach(n, occupied), ROOK, empty, enemyMen); });
+    S += menActivity(p.manSets[s][BISHOP], enemyKing,
+                     [&](int n) { return mobility<POPCOUNT>(p, bishopReach(n, occupied), BISHOP, empty, enemyMen); });
+    S += menActivity(p.manSets[s][KNIGHT], enemyKing, [&](int n) {
+      return mobility<POPCOUNT>(p, emptyBoardReach[KNIGHT][n], KNIGHT, empty, enemyMen);
     });
-    S += menActivity(p.manSets[s][BISHOP], enemyKing, [&](int sq) {
-      return slidingMobility<POPCOUNT>(p, bishopReach(squareIndex64(sq), occupied), BISHOP, empty, enemyMen);
-    });
-    S += menActivity(p.manSets[s][KNIGHT], enemyKing,
-                     [&](int sq) { return stepMobility<POPCOUNT>(p, sq, KNIGHT, empty, enemyMen); });
     // Queens and rooks on the side's seventh rank.
     seventhCount[s] = countSquares<POPCOUNT>((p.manSets[s][QUEEN] | p.manSets[s][ROOK]) & SEVENTH_RANK_SQUARES[s]);
     S += pawnActivity<POPCOUNT>(p, s, empty, enemyMen);
