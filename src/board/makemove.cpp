@@ -209,7 +209,6 @@ void initAttackTables() {
   initLineTables();
 }
 
-
 // Built before main runs, so that the tables are ready wherever the board is used.
 [[maybe_unused]] const bool attackTablesBuilt = (initAttackTables(), true);
 
