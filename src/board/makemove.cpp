@@ -146,15 +146,13 @@ void initLineTables() {
       fileReachByRank[place][inner] = onAFile;
     }
   }
-  constexpr int LINE_STEPS[3][2] = {{1, -1}, {17, -17}, {15, -15}};  // rank, diagonal, anti-diagonal
+  // A line is the square and its rays both ways (raySquares is built first).
+  constexpr int LINE_STEPS[3] = {1, 17, 15};  // rank, diagonal, anti-diagonal
   for (int kind = RANK_LINE; kind <= ANTI_DIAGONAL_LINE; ++kind) {
-    for (int from = 0; from <= 0x77; ++from) {
-      if (!onBoard(from)) continue;
-      uint64_t line = squareBits[from];
-      for (const int step : LINE_STEPS[kind])
-        for (int sq = from + step; onBoard(sq); sq += step) line |= squareBits[sq];
-      lineSquares[kind][squareIndex64(from)] = line;
-    }
+    const int step = LINE_STEPS[kind];
+    for (int n = 0; n < 64; ++n)
+      lineSquares[kind][n] =
+          uint64_t(1) << n | raySquares[step + STEP_OFFSET][n] | raySquares[-step + STEP_OFFSET][n];
   }
 }
 

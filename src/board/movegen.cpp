@@ -157,10 +157,11 @@ CheckSquares checkSquares() {
   const Position& p = position;
   CheckSquares c{};
   c.enemyKing = p.pieceList[p.xside][0].square;
-  c.knight = emptyBoardReach[KNIGHT][squareIndex64(c.enemyKing)];
+  const int king = squareIndex64(c.enemyKing);
   const uint64_t men = menBesides(NO_SQUARE);
-  c.rook = rookReach(squareIndex64(c.enemyKing), men) & ~men;
-  c.bishop = bishopReach(squareIndex64(c.enemyKing), men) & ~men;
+  c.knight = emptyBoardReach[KNIGHT][king];
+  c.rook = rookReach(king, men) & ~men;
+  c.bishop = bishopReach(king, men) & ~men;
   const int front = c.enemyKing - pawnDir[p.side];
   for (int to : {front - 1, front + 1})
     if (onBoard(to)) c.pawn |= squareBits[to];
