@@ -4,6 +4,8 @@
 // say that only making it tells.
 #pragma once
 
+#include <initializer_list>
+
 #include "board/board.h"
 #include "board/board_internal.h"
 
@@ -26,15 +28,41 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
   return (sliders & squareBits[nearestOnRay(men, step)]) != 0;
 }
 
+// The squares of the enemy men that attack the king of side s: none unless
+// s is in check. (A king never attacks the other: no position the board
+// accepts or reaches has the kings side by side.)
+inline uint64_t checkersOf(int s) {
+  const Position& p = position;
+  const int enemy = s ^ 1;
+  const int king = p.pieceList[s][0].square;
+  const int n = squareIndex64(king);
+  uint64_t checkers = p.manSets[enemy][KNIGHT] & emptyBoardReach[KNIGHT][n];
+  const uint64_t men = menBesides(NO_SQUARE);
+  for (uint64_t sliders = slidersToward(enemy, king); sliders != 0; sliders &= sliders - 1) {
+    const int v = std::countr_zero(sliders);
+    if ((squaresBetween[n][v] & men) == 0) checkers |= uint64_t(1) << v;
+  }
+  // An enemy pawn attacks the king from beside the square in front of it.
+  const int front = king + pawnDir[s];
+  for (int sq : {front - 1, front + 1})
+    if (onBoard(sq) && p.board[sq].type == PAWN && p.board[sq].side == enemy) checkers |= squareBits[sq];
+  return checkers;
+}
+
 // Whether making m (by position.side) would leave its own king attacked: 1 or
-// 0, or NOT_KNOWN for en passant, castling and, when the side is in check,
-// every move but a king's. Otherwise the only attack a move other than the
-// king's can open runs through its origin.
-inline int leavesKingAttacked(const Move& m, bool inCheck) {
+// 0, or NOT_KNOWN for en passant and castling. checkers are the enemy men
+// attacking that king now (checkersOf). A move other than the king's answers
+// a check only by taking the one checker or by stepping between it and the
+// king; besides that, the only attack it can open runs through its origin.
+inline int leavesKingAttacked(const Move& m, uint64_t checkers) {
   if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
   if (m.piece == KING) return attackedWithVacated(position.xside, m.to, m.from) ? 1 : 0;
-  if (inCheck) return NOT_KNOWN;
   const int king = position.pieceList[position.side][0].square;
+  if (checkers != 0) {
+    if (checkers & (checkers - 1)) return 1;  // a double check: only the king can move
+    const uint64_t answers = checkers | squaresBetween[squareIndex64(king)][std::countr_zero(checkers)];
+    if ((answers & squareBits[m.to]) == 0) return 1;
+  }
   return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
 }
 
@@ -53,9 +81,9 @@ inline uint64_t squaresShieldingKing(int s) {
 // leavesKingAttacked where the shields of the mover's king
 // (squaresShieldingKing(position.side)) are known: a man that leaves none of
 // them exposes nothing.
-inline int leavesKingAttacked(const Move& m, bool inCheck, uint64_t shields) {
-  if (!inCheck && m.piece != KING && !(m.code & MOVE_EP) && (shields & squareBits[m.from]) == 0) return 0;
-  return leavesKingAttacked(m, inCheck);
+inline int leavesKingAttacked(const Move& m, uint64_t checkers, uint64_t shields) {
+  if (checkers == 0 && m.piece != KING && !(m.code & MOVE_EP) && (shields & squareBits[m.from]) == 0) return 0;
+  return leavesKingAttacked(m, checkers);
 }
 
 // Whether making m (by position.side) would attack the enemy king: the moved

@@ -134,12 +134,11 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.pv = pv;
 
   switchSide();
-  node.inCheck = checkHint != CHECK_UNKNOWN ? checkHint == CHECK_GIVEN
-                                            : isAttacked(position.xside, kingSquare(position.side)) != 0;
+  node.checkers = checkHint == CHECK_NONE ? 0 : checkersOf(position.side);
   searchMoves(&node);
 
   if (!abortSearch.load()) {
-    if (node.best == ply - MATE_SCORE && !node.inCheck)
+    if (node.best == ply - MATE_SCORE && node.checkers == 0)
       node.best = 0;  // stalemate
     if (depth >= 1) {
       storeHash(alphaIn, beta, depth, node.best);
@@ -184,7 +183,7 @@ int searchVisitor(void* arg) {
 
   // Most moves are known legal, and their check of the enemy king known,
   // before they are made; the rest are made and tested.
-  const int leavesCheck = leavesKingAttacked(move, node->inCheck);
+  const int leavesCheck = leavesKingAttacked(move, node->checkers);
   if (leavesCheck == 1) return 0;
   int ext = 0;
   if (leavesCheck == 0) {
@@ -287,7 +286,7 @@ int nullMoveVisitor(void* arg) {
   Move& move = *position.currentMove;
 
   // A null move is legal unless the side is in check.
-  if (node->inCheck || ply > MAX_PLY - 1) return 0;
+  if (node->checkers != 0 || ply > MAX_PLY - 1) return 0;
   makeNullMove(move);
   ++ply;
   ++position.currentMove;

@@ -24,9 +24,9 @@ struct SearchNode {
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
   int16_t movePhase;
-  bool inCheck;      // the side to move is in check
   int8_t checkHint;  // CheckHint: set by the parent right before it calls search
   int32_t material;  // balance from the point of view of the side that made the last move
+  uint64_t checkers; // the enemy men giving check to the side to move (none: not in check)
   Move* pv;                    // this node's line, indexed by absolute ply
   Move childPv[LINE_LENGTH];   // handed to every child as its line
 };

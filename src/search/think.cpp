@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "board/checks.h"
 #include "eval/eval.h"
 #include "platform/platform.h"
 #include "search/search.h"
@@ -52,7 +53,7 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.best = -MATE_SCORE;
   root.alpha = int16_t(alpha);
   root.beta = int16_t(beta);
-  root.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
+  root.checkers = checkersOf(position.side);
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
   // Every move made below the root has been taken back exactly.

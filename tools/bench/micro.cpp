@@ -36,7 +36,7 @@ int makeAndTakeBack(void* arg) {
 // answered before making it.
 int testBeforeMaking(void* arg) {
   const Move& m = *position.currentMove;
-  int answers = leavesKingAttacked(m, false) + givesCheck(m);
+  int answers = leavesKingAttacked(m, 0) + givesCheck(m);
   benchmark::DoNotOptimize(answers);
   ++*static_cast<long*>(arg);
   return 0;

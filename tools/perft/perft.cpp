@@ -31,7 +31,7 @@ struct PerftFrame {
   int depth;            // plies still to go, counting the move being visited
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
-  bool inCheck;         // the side to move is in check
+  uint64_t checkers;     // the enemy men giving check to the side to move
   uint64_t shields;     // squaresShieldingKing of the side to move
 };
 
@@ -42,7 +42,7 @@ int perftLeafVisitor(void* arg);
 
 uint64_t runGenerators(PerftFrame& frame) {
   moveVisitor = frame.depth > 1 || frame.divide ? perftVisitor : perftLeafVisitor;
-  frame.inCheck = isAttacked(position.xside, position.pieceList[position.side][0].square) != 0;
+  frame.checkers = checkersOf(position.side);
   frame.shields = squaresShieldingKing(position.side);
   genPromotions(1, &frame);
   genCaptures(&frame);
@@ -55,7 +55,7 @@ uint64_t runGenerators(PerftFrame& frame) {
 // beforehand.
 inline bool makeLegalMove(const PerftFrame& frame, Move& m) {
   const Position& p = position;
-  int leavesCheck = leavesKingAttacked(m, frame.inCheck, frame.shields);
+  int leavesCheck = leavesKingAttacked(m, frame.checkers, frame.shields);
   makeMove(m);
   ++movesMade;
   if (leavesCheck == NOT_KNOWN) leavesCheck = isAttacked(p.xside, p.pieceList[p.side][0].square);
@@ -71,7 +71,7 @@ int perftVisitor(void* arg) {
     if (frame.depth > 1) {
       switchSide();
       ++p.currentMove;
-      PerftFrame child{frame.depth - 1, 0, false, false, 0};
+      PerftFrame child{frame.depth - 1, 0, false, 0, 0};
       count = runGenerators(child);
       moveVisitor = perftVisitor;
       --p.currentMove;
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
 
   startAtRoot();
   const auto start = std::chrono::steady_clock::now();
-  PerftFrame root{int(depth), 0, divide, false, 0};
+  PerftFrame root{int(depth), 0, divide, 0, 0};
   const uint64_t sequences = runGenerators(root);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
