@@ -3,6 +3,7 @@
 
 #include <array>
 #include <bit>
+#include <initializer_list>
 
 #include "board/board.h"
 
@@ -44,20 +45,6 @@ extern int rayStep[7][2 * DIFF_OFFSET + 1];
 extern int stepTable[7][2 * DIFF_OFFSET + 1];
 void initAttackTables();
 
-// Whether a pawn or the king of side by attacks sq. The squares beside the
-// pawn's may lie off the board (index -1 included); the guard zone and the
-// unused 0x88 entries read as empty there.
-inline bool pawnOrKingAttacks(int by, int sq) {
-  const Position& p = position;
-  const int front = sq - pawnDir[by];
-  if (onBoard(front)) {
-    const BoardEntry& left = p.board[front - 1];
-    const BoardEntry& right = p.board[front + 1];
-    if ((left.type == PAWN && left.side == by) || (right.type == PAWN && right.side == by)) return true;
-  }
-  return stepTable[KING][p.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
-}
-
 // The bit of each square in a 64-bit set, indexed by Square; 0 off the board.
 inline constexpr std::array<uint64_t, 128> squareBits = [] {
   std::array<uint64_t, 128> bits{};
@@ -65,6 +52,26 @@ inline constexpr std::array<uint64_t, 128> squareBits = [] {
     if (onBoard(sq)) bits[sq] = uint64_t(1) << squareIndex64(sq);
   return bits;
 }();
+
+// The pawns of side by that attack sq, from beside the square in front of
+// it. Those squares may lie off the board (index -1 included); the guard
+// zone and the unused 0x88 entries read as empty there.
+inline uint64_t pawnsAttacking(int by, int sq) {
+  const int front = sq - pawnDir[by];
+  if (!onBoard(front)) return 0;
+  uint64_t pawns = 0;
+  for (int from : {front - 1, front + 1}) {
+    const BoardEntry& e = position.board[from];
+    if (e.type == PAWN && e.side == by) pawns |= squareBits[from];
+  }
+  return pawns;
+}
+
+// Whether a pawn or the king of side by attacks sq.
+inline bool pawnOrKingAttacks(int by, int sq) {
+  if (pawnsAttacking(by, sq) != 0) return true;
+  return stepTable[KING][position.pieceList[by][0].square - sq + DIFF_OFFSET] != 0;
+}
 
 // The step from one square towards another along a rank, file or diagonal;
 // 0 when the two are on no common line (or the same square).

@@ -4,8 +4,6 @@
 // say that only making it tells.
 #pragma once
 
-#include <initializer_list>
-
 #include "board/board.h"
 #include "board/board_internal.h"
 
@@ -42,11 +40,7 @@ inline uint64_t checkersOf(int s) {
     const int v = std::countr_zero(sliders);
     if ((squaresBetween[n][v] & men) == 0) checkers |= uint64_t(1) << v;
   }
-  // An enemy pawn attacks the king from beside the square in front of it.
-  const int front = king + pawnDir[s];
-  for (int sq : {front - 1, front + 1})
-    if (onBoard(sq) && p.board[sq].type == PAWN && p.board[sq].side == enemy) checkers |= squareBits[sq];
-  return checkers;
+  return checkers | pawnsAttacking(enemy, king);
 }
 
 // Whether making m (by position.side) would leave its own king attacked: 1 or
