@@ -222,7 +222,8 @@ int evaluateWith() {
   int score[2];
   int seventhCount[2];
   const uint64_t pawns[2] = {p.manSets[WHITE][PAWN], p.manSets[BLACK][PAWN]};
-  const uint64_t empty = ~(p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE]);
+  const uint64_t occupied = p.manSets[WHITE][NONE] | p.manSets[BLACK][NONE];
+  const uint64_t empty = ~occupied;
 
   // Every man of both sides, white first, read from the sets by type; the
   // pawns' terms that depend on the pawns alone come from the pawn table below.
@@ -236,7 +237,6 @@ int evaluateWith() {
       S += mobility<POPCOUNT>(p, emptyBoardReach[KING][squareIndex64(sq)], KING, empty, enemyMen);
       S -= std::max(centreDistance[sq & 7], centreDistance[sq >> 4]) * (100 - phase) / 20;
     }
-    const uint64_t occupied = ~empty;
     S += menActivity(p.manSets[s][QUEEN], enemyKing, [&](int n) {
       return mobility<POPCOUNT>(p, rookReach(n, occupied) | bishopReach(n, occupied), QUEEN, empty, enemyMen);
     });
@@ -262,7 +262,7 @@ int evaluateWith() {
     // A rook right behind a passed pawn, on the same file: for or against it.
     const int back = -pawnDir[s];
     for (uint64_t rest = entry.passed[s]; rest != 0; rest &= rest - 1) {
-      const uint64_t menBehind = raySquares[back + STEP_OFFSET][std::countr_zero(rest)] & ~empty;
+      const uint64_t menBehind = raySquares[back + STEP_OFFSET][std::countr_zero(rest)] & occupied;
       if (menBehind == 0) continue;
       const BoardEntry& behind = board[nearestOnRay(menBehind, back)];
       if (behind.type == ROOK) score[s] += behind.side == s ? rookBehindPasserBonus : -rookBehindPasserBonus;
