@@ -228,7 +228,8 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
       {"fen 4k3/8/8/8/8/8/8/4K3/pppppp b", "fen 4k3/8/8/8/8/8/8/4K3 b - - 0 1"},  // men after 64 squares
       {"startpos MOVES e2e4", "startpos"},  // the word "moves" is matched with its case
       {"STARTPOS moves e2e4", "fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b - - 0 1"},
-      {"FEN rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR b", "fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"},  // squares count, not separators
+      // "FEN" in capitals; squares count, not separators.
+      {"FEN rnbqkbnrpppppppp8888PPPPPPPPRNBQKBNR b", "fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq - 0 1"},
       {"fen rnbqkbnr/pppppppp/44/8/8/8/PPPPPPPP/RNBQKBN9R w - - 0 1", "startpos"},  // a 9 leaves no square
       // Missing or malformed castling fields grant every right.
       {"fen r3k2r/8/8/8/8/8/8/R3K2R b", "fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1"},

@@ -211,7 +211,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
       {bench + " five" + errors, 2, "usage: tavrolin-bench"},
       {perft + " --help", 0, "usage: tavrolin-perft"},
       {perft + " 2 'startpos moves e2e4' --divide 2>/dev/null", 0, "h7h5: 30\n\n600\n"},
-      {perft + " 9 garbage" + errors, 2, "a position starts with \"startpos\" or \"fen\""},
+      {perft + " 9 garbage" + errors, 2, "a position starts with \"startpos\" or \"fen\""},  // a depth of 9 is read
       {perft + " 1 startpos moves e2e4 e2e4" + errors, 2, "\"e2e4\" is not a legal move"},
       {perft + " 1 fen 8/8/8/8/8/8/8/8 w - - 0 1" + errors, 2, "position rejected"},
       {perft + " two" + errors, 2, "DEPTH must be a number"},
