@@ -80,9 +80,9 @@ int extension(const Move& move) {
   return 0;
 }
 
-// The search of the child at ply, with what is known of its check.
-int searchChild(int alpha, int beta, int depth, int material, Move* pv, CheckHint check) {
-  nodes[ply].checkHint = check;
+// The search of the child at ply, told whether it is known not to be in check.
+int searchChild(int alpha, int beta, int depth, int material, Move* pv, bool outOfCheck) {
+  nodes[ply].outOfCheck = outOfCheck;
   return search(alpha, beta, depth, material, pv);
 }
 
@@ -108,8 +108,8 @@ bool mayBeKiller(const Move& move) {
 int search(int alpha, int beta, int depth, int material, Move* pv) {
   SearchNode& node = nodes[ply];
   const int alphaIn = alpha;
-  const int checkHint = node.checkHint;
-  node.checkHint = CHECK_UNKNOWN;
+  const bool outOfCheck = node.outOfCheck;
+  node.outOfCheck = false;
 
   if (depth <= 0) {
     const int balance = staticScore(-material);
@@ -134,7 +134,7 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.pv = pv;
 
   switchSide();
-  node.checkers = checkHint == CHECK_NONE ? 0 : checkersOf(position.side);
+  node.checkers = outOfCheck ? 0 : checkersOf(position.side);
   searchMoves(&node);
 
   if (!abortSearch.load()) {
@@ -213,11 +213,11 @@ int searchVisitor(void* arg) {
     if (leavesCheck != 0) unmakeMove(move);
     return 0;
   }
-  // Whether the child's side is in check, when known without making the move.
-  CheckHint childCheck = CHECK_UNKNOWN;
+  // Whether the child's side is known not to be in check without making the move.
+  bool childOutOfCheck = false;
   if (leavesCheck == 0) {
     if (checks == NOT_KNOWN) checks = givesCheck(move);
-    childCheck = checks == 1 ? CHECK_GIVEN : CHECK_NONE;
+    childOutOfCheck = checks == 0;
     makeMove(move);
   }
 
@@ -239,8 +239,8 @@ int searchVisitor(void* arg) {
     ++ply;
     ++position.currentMove;
     node->childPv[ply] = sentinelMove;
-    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
-    const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childCheck);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
+    const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childOutOfCheck);
     --ply;
     --position.currentMove;
     if (v <= node->alpha) {
@@ -257,9 +257,9 @@ int searchVisitor(void* arg) {
     copyLine(node->childPv, node->pv, ply);
   } else {
     node->childPv[ply] = sentinelMove;
-    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childCheck);
+    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
   }
-  const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childCheck);
+  const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childOutOfCheck);
   --ply;
   --position.currentMove;
 

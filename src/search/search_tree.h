@@ -14,17 +14,13 @@ constexpr int KILLER_SLOTS = 20;
 
 enum MovePhase : int16_t { PHASE_NULL, PHASE_PV, PHASE_TACTICAL, PHASE_KILLERS, PHASE_QUIET };
 
-// What the parent knows of the check at a child: the child's search takes it
-// instead of an attack test, and forgets it at once.
-enum CheckHint : int8_t { CHECK_UNKNOWN = 0, CHECK_NONE, CHECK_GIVEN };  // a node starts out knowing nothing
-
 struct SearchNode {
   int16_t alpha;
   int16_t beta;
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
   int16_t movePhase;
-  int8_t checkHint;  // CheckHint: set by the parent right before it calls search
+  bool outOfCheck;   // set by a parent that knows its child is not in check; the child reads and clears it
   int32_t material;  // balance from the point of view of the side that made the last move
   uint64_t checkers; // the enemy men giving check to the side to move (none: not in check)
   Move* pv;                    // this node's line, indexed by absolute ply

@@ -110,7 +110,7 @@ TEST(Search, NodeWithoutMovesIsStalemateOrMate) {
     switchSide();      // the node is entered with the side that has just moved
     ply = 1;
     position.currentMove = &position.moveStack[ROOT_RECORD + ply];
-    nodes[ply].checkHint = CHECK_UNKNOWN;
+    nodes[ply].outOfCheck = false;
     Move line[LINE_LENGTH] = {};
     line[ply] = sentinelMove;
     EXPECT_EQ(search(-SCORE_INFINITE, SCORE_INFINITE, 1, 0, line), score) << text;
