@@ -239,7 +239,8 @@ int searchVisitor(void* arg) {
     ++ply;
     ++position.currentMove;
     node->childPv[ply] = sentinelMove;
-    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
+    if (newDepth >= PROBE_MIN_DEPTH)
+      searchChild(-alpha - 1, -alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
     const int v = -searchChild(-alpha - 1, -alpha, newDepth, childMaterial, node->childPv, childOutOfCheck);
     --ply;
     --position.currentMove;
@@ -257,7 +258,8 @@ int searchVisitor(void* arg) {
     copyLine(node->childPv, node->pv, ply);
   } else {
     node->childPv[ply] = sentinelMove;
-    if (newDepth >= PROBE_MIN_DEPTH) searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
+    if (newDepth >= PROBE_MIN_DEPTH)
+      searchChild(-node->beta, -node->alpha, newDepth / 2, childMaterial, node->childPv, childOutOfCheck);
   }
   const int v = -searchChild(-node->beta, -node->alpha, newDepth, childMaterial, node->childPv, childOutOfCheck);
   --ply;
