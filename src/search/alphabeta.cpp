@@ -293,7 +293,9 @@ int nullMoveVisitor(void* arg) {
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
-  const int v = -search(-node->beta, -node->beta + 1, node->depth - NULL_MOVE_REDUCTION, -node->material, node->childPv);
+  // The side to move after a pass was not in check before it: it had just moved.
+  const int v = -searchChild(-node->beta, -node->beta + 1, node->depth - NULL_MOVE_REDUCTION, -node->material,
+                             node->childPv, true);
   --ply;
   --position.currentMove;
 

@@ -31,7 +31,7 @@ struct PerftFrame {
   int depth;            // plies still to go, counting the move being visited
   uint64_t sequences;   // legal sequences found below this node
   bool divide;          // print each move's count (the root only)
-  uint64_t checkers;     // the enemy men giving check to the side to move
+  uint64_t checkers;    // the enemy men giving check to the side to move
   uint64_t shields;     // squaresShieldingKing of the side to move
 };
 
