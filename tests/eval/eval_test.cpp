@@ -1,7 +1,10 @@
 // The positional evaluation through the position command.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "eval/eval.h"
@@ -26,16 +29,58 @@ TEST(Evaluation, APawnOnItsOwnFirstRankStopsNoEnemyPawn) {
   EXPECT_EQ(stepGain("3p4"), stepGain("p7"));
 }
 
+// Between them these count squares for kings in the ending, knights, pawns,
+// and rooks and queens on the seventh rank, and measure the pieces'
+// distances to a king in each corner.
+constexpr const char* SAMPLES[] = {
+    "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
+    "6k1/1R3ppp/8/3N4/8/8/2q2PPP/6K1 b - - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "4k3/8/3n4/8/2N1K3/8/8/8 w - - 0 1",
+    "7r/8/8/8/8/8/6k1/K7 w - - 0 1",
+    "rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2",
+    "2q1rr1k/3bbnnp/p2p1pp1/2pPp3/PpP1P1P1/1P2BNNP/2BQ1PRK/7R b - - 0 1",
+};
+
 // The copy for processors that count bits in one instruction and the portable
-// copy score alike: kings in the ending, knights, pawns, and rooks and queens
-// on the seventh rank all count squares.
+// copy score alike.
 TEST(Evaluation, BothCopiesScoreAlike) {
-  for (const char* fen : {"r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
-                          "6k1/1R3ppp/8/3N4/8/8/2q2PPP/6K1 b - - 0 1", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
-                          "4k3/8/3n4/8/2N1K3/8/8/8 w - - 0 1"}) {
+  for (const char* fen : SAMPLES) {
     const int score = evaluationOf(fen);
     EXPECT_EQ(score, evaluatePortable()) << fen;
   }
+}
+
+// The colours exchanged: the board upside down, every man of the other
+// colour, the other side to move (castling rights and en passant swap too).
+std::string mirrored(const std::string& fen) {
+  std::istringstream fields(fen);
+  std::string placement, side, castling, passant, rest;
+  fields >> placement >> side >> castling >> passant;
+  std::getline(fields, rest);
+  std::vector<std::string> ranks;
+  std::istringstream rows(placement);
+  for (std::string rank; std::getline(rows, rank, '/');) ranks.insert(ranks.begin(), rank);
+  std::string text;
+  for (const std::string& rank : ranks) {
+    if (!text.empty()) text += '/';
+    text += rank;
+  }
+  const auto swapCase = [](std::string letters) {
+    for (char& c : letters) c = std::isupper(c) ? char(std::tolower(c)) : char(std::toupper(c));
+    return letters;
+  };
+  if (passant != "-") passant[1] = passant[1] == '3' ? '6' : '3';
+  std::ostringstream out;
+  out << swapCase(text) << (side == "w" ? " b " : " w ") << swapCase(castling) << ' ' << passant << rest;
+  return out.str();
+}
+
+// Neither colour is favoured: a position and its mirror image score alike
+// for the side to move, whatever stands where.
+TEST(Evaluation, TheColoursScoreAlike) {
+  for (const char* fen : SAMPLES)
+    EXPECT_EQ(evaluationOf(fen), evaluationOf(mirrored(fen))) << fen << " against " << mirrored(fen);
 }
 
 }  // namespace
