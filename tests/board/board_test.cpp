@@ -235,6 +235,11 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
       {"fen r3k2r/8/8/8/8/8/8/R3K2R b", "fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1"},
       {"fen r3k2r/8/8/8/8/8/8/R3K2R w KX", "fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"},
       {"fen k7/8/8/K\0QQQQ w", "fen k7/8/8/K7/8/8/8/8 w - - 0 1"},  // nothing behind a zero
+      // The rights a field leaves out are those that rooks' trips home spend.
+      {"fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves a1b1 a8b8 b1a1 b8a8 h1g1 h8g8 g1h1 g8h8",
+       "fen r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1"},
+      {"fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves a8b8 a1b1 b8a8 b1a1 h8g8 h1g1 g8h8 g1h1",
+       "fen r3k2r/8/8/8/8/8/8/R3K2R b - - 0 1"},
       {"startpos moves 0000 e2e4 e9e4 e7 e7e5 g1f3x", "startpos moves e2e4 e7e5 g1f3"},
       // After 1.e4 e5 2.Nf3 neither castling nor en passant depends on the history.
       {"startpos moves e2e4 e7e5 g1f3", "fen rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq - 1 2"},
