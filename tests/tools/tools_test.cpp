@@ -207,6 +207,9 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
       {engine + " --bogus" + errors, 2, "usage: tavrolin "},
       {engine + " bench 5x" + errors, 2, "tavrolin: cannot use \"5x\"\nusage: tavrolin "},
       {engine + " bench 5 6" + errors, 2, "usage: tavrolin "},
+      {engine + " bench 1", 0, "\nbench "},  // the depths run from 1 to 62
+      {engine + " bench 0" + errors, 2, "tavrolin: cannot use \"0\""},
+      {engine + " bench 63" + errors, 2, "tavrolin: cannot use \"63\""},
       {bench + " --help", 0, "usage: tavrolin-bench"},
       {bench + " five" + errors, 2, "usage: tavrolin-bench"},
       {perft + " --help", 0, "usage: tavrolin-perft"},
