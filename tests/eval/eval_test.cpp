@@ -31,7 +31,7 @@ TEST(Evaluation, APawnOnItsOwnFirstRankStopsNoEnemyPawn) {
 
 // Between them these count squares for kings in the ending, knights, pawns,
 // and rooks and queens on the seventh rank, and measure the pieces'
-// distances to a king in each corner.
+// distances to a king in a corner.
 constexpr const char* SAMPLES[] = {
     "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
     "6k1/1R3ppp/8/3N4/8/8/2q2PPP/6K1 b - - 0 1",
@@ -67,7 +67,10 @@ std::string mirrored(const std::string& fen) {
     text += rank;
   }
   const auto swapCase = [](std::string letters) {
-    for (char& c : letters) c = std::isupper(c) ? char(std::tolower(c)) : char(std::toupper(c));
+    for (char& c : letters) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      c = char(std::isupper(u) ? std::tolower(u) : std::toupper(u));
+    }
     return letters;
   };
   if (passant != "-") passant[1] = passant[1] == '3' ? '6' : '3';
