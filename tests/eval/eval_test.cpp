@@ -4,7 +4,6 @@
 #include <cctype>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "board/board.h"
 #include "eval/eval.h"
@@ -58,14 +57,9 @@ std::string mirrored(const std::string& fen) {
   std::string placement, side, castling, passant, rest;
   fields >> placement >> side >> castling >> passant;
   std::getline(fields, rest);
-  std::vector<std::string> ranks;
   std::istringstream rows(placement);
-  for (std::string rank; std::getline(rows, rank, '/');) ranks.insert(ranks.begin(), rank);
-  std::string text;
-  for (const std::string& rank : ranks) {
-    if (!text.empty()) text += '/';
-    text += rank;
-  }
+  std::string text;  // the ranks in reverse order
+  for (std::string rank; std::getline(rows, rank, '/');) text = text.empty() ? rank : rank + '/' + text;
   const auto swapCase = [](std::string letters) {
     for (char& c : letters) {
       const unsigned char u = static_cast<unsigned char>(c);
