@@ -97,18 +97,24 @@ TEST(Search, MateScoresMatchABruteForceSolver) {
 }
 
 // A node whose side has no legal move: a stalemate is a draw, a mate counts
-// the plies from the root.
+// the plies from the root. A node at ply 62, the deepest, tries no move, so it
+// scores like a stalemate even with a queen to take.
 TEST(Search, NodeWithoutMovesIsStalemateOrMate) {
-  const std::pair<const char*, int> cases[] = {
-      {"fen k7/P7/1K6/8/8/8/8/8 b - - 0 1", 0},
-      {"fen k7/1Q6/1K6/8/8/8/8/8 b - - 0 1", 1 - MATE_SCORE},
+  const struct {
+    const char* text;
+    int nodePly;
+    int score;
+  } cases[] = {
+      {"fen k7/P7/1K6/8/8/8/8/8 b - - 0 1", 1, 0},
+      {"fen k7/1Q6/1K6/8/8/8/8/8 b - - 0 1", 1, 1 - MATE_SCORE},
+      {"fen 4k3/8/8/8/8/q7/8/R5K1 w - - 0 1", 62, 0},
   };
-  for (const auto& [text, score] : cases) {
+  for (const auto& [text, nodePly, score] : cases) {
     freshTables(1);
     setupPosition(text);
     searchToDepth(1);  // the root of the search: no move to name, and the search's visitor
     switchSide();      // the node is entered with the side that has just moved
-    ply = 1;
+    ply = nodePly;
     position.currentMove = &position.moveStack[ROOT_RECORD + ply];
     nodes[ply].outOfCheck = false;
     Move line[LINE_LENGTH] = {};
