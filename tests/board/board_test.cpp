@@ -249,7 +249,9 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
       {"startpos moves g1f3 f7f5 f3g1 f5f4 e2e4 f4e3 g1f3", "fen rnbqkbnr/ppppp1pp/8/8/8/4pN2/PPPP1PPP/RNBQKB1R b - - 0 1"},
       {"startpos moves g1f3 h7h5 f3g1 h5h4 g2g4 h4g3 g1f3", "fen rnbqkbnr/ppppppp1/8/8/8/5Np1/PPPPPP1P/RNBQKB1R b - - 0 1"},
       {"fen 4k3/3p4/8/4P3/8/8/8/4K3 b - - 0 1 moves d7d6 e1d1 d6d5", "fen 4k3/8/8/3pP3/8/8/8/3K4 w - - 0 1"},
-      {"fen 4k3/8/8/6Pp/8/8/8/4K3 w - h6 0 1", "fen 4k3/7p/8/6P1/8/8/8/4K3 b - - 0 1 moves h7h5"},  // the field's edge file
+      // The field's edge files.
+      {"fen 4k3/8/8/6Pp/8/8/8/4K3 w - h6 0 1", "fen 4k3/7p/8/6P1/8/8/8/4K3 b - - 0 1 moves h7h5"},
+      {"fen 4k3/8/8/pP6/8/8/8/4K3 w - a6 0 1", "fen 4k3/p7/8/1P6/8/8/8/4K3 b - - 0 1 moves a7a5"},
       // Castling, capture and promotion as game moves.
       {"fen r3k3/1P6/8/8/8/8/8/4K2R w K - 0 1 moves e1g1 a8a1 b7b8n", "fen 1N2k3/8/8/8/8/8/8/r4RK1 b - - 0 1"},
   };
