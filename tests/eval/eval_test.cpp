@@ -39,6 +39,7 @@ constexpr const char* SAMPLES[] = {
     "7r/8/8/8/8/8/6k1/K7 w - - 0 1",
     "rnbqkbnr/pp1ppppp/8/2p5/4P3/8/PPPP1PPP/RNBQKBNR w KQkq c6 0 2",
     "2q1rr1k/3bbnnp/p2p1pp1/2pPp3/PpP1P1P1/1P2BNNP/2BQ1PRK/7R b - - 0 1",
+    "4k2P/8/8/8/8/8/8/4K3 w - - 0 1",  // a pawn on its last rank: the board takes it
 };
 
 // The copy for processors that count bits in one instruction and the portable
