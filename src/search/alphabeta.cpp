@@ -109,7 +109,6 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   SearchNode& node = nodes[ply];
   const int alphaIn = alpha;
   const bool outOfCheck = node.outOfCheck;
-  node.outOfCheck = false;
 
   if (depth <= 0) {
     const int balance = staticScore(-material);

@@ -20,7 +20,7 @@ struct SearchNode {
   int16_t depth;     // remaining depth; 0 or less is quiescence
   int16_t best;
   int16_t movePhase;
-  bool outOfCheck;   // set by a parent that knows its child is not in check; the child reads and clears it
+  bool outOfCheck;   // set by the parent before every search of the node: known not to be in check
   int32_t material;  // balance from the point of view of the side that made the last move
   uint64_t checkers; // the enemy men giving check to the side to move (none: not in check)
   Move* pv;                    // this node's line, indexed by absolute ply
