@@ -179,9 +179,9 @@ inline void switchSide() {
 
 // ---------------------------------------------------------------- routines
 
+// A real move; a null move goes through its own pair below.
 void makeMove(Move& m);
 void unmakeMove(Move& m);
-// The same for a null move alone, without looking at the record's kind.
 void makeNullMove(Move& m);
 void unmakeNullMove();
 bool isAttacked(int by, int sq);

@@ -212,34 +212,32 @@ void initAttackTables() {
 
 namespace {
 
-// makeMove for castling, en passant and promotions (and a null move).
+// makeMove for castling, en passant and promotions.
 [[gnu::noinline]] void makeSpecialMove(Move& m) {
   Position& p = position;
   BoardEntry* b = p.boardStore + BOARD_GUARD;
   const uint32_t code = m.code;
   uint64_t keys = 0;
-  if (code != MOVE_NULL) {
-    const int side = p.side;
-    const int from = m.from;
-    const int to = m.to;
-    const int piece = m.piece;
-    if (m.captured != NONE) keys ^= removeMan(to, p.xside, m.captured);
-    // For a promotion m.piece is the new type; the origin is set right below.
-    keys ^= moveMan(from, to, side, piece);
-    if (code & MOVE_CASTLE_SHORT) keys ^= moveMan(to + 1, to - 1, side, ROOK);
-    if (code & MOVE_CASTLE_LONG) keys ^= moveMan(to - 2, to + 1, side, ROOK);
-    if (code & MOVE_EP) keys ^= removeMan(enPassantVictim(m), p.xside, PAWN);
-    if (code & MOVE_PROMOTION) {
-      keys ^= swapPromotionOrigin(from, side, piece);
-      const int slot = b[to].listIndex;
-      p.pieceList[side][slot].type = piece;
-      b[to].type = int8_t(piece);
-      // The new piece sits among the pawns: widen the piece scans to its slot.
-      if (promotionDepth < PROMOTION_STACK_SIZE) savedPieceIndex[promotionDepth] = p.lastPieceIndex[side];
-      ++promotionDepth;
-      if (p.lastPieceIndex[side] < slot) p.lastPieceIndex[side] = slot;
-      p.totalMaterial += pieceValue[piece] - pieceValue[PAWN];
-    }
+  const int side = p.side;
+  const int from = m.from;
+  const int to = m.to;
+  const int piece = m.piece;
+  if (m.captured != NONE) keys ^= removeMan(to, p.xside, m.captured);
+  // For a promotion m.piece is the new type; the origin is set right below.
+  keys ^= moveMan(from, to, side, piece);
+  if (code & MOVE_CASTLE_SHORT) keys ^= moveMan(to + 1, to - 1, side, ROOK);
+  if (code & MOVE_CASTLE_LONG) keys ^= moveMan(to - 2, to + 1, side, ROOK);
+  if (code & MOVE_EP) keys ^= removeMan(enPassantVictim(m), p.xside, PAWN);
+  if (code & MOVE_PROMOTION) {
+    keys ^= swapPromotionOrigin(from, side, piece);
+    const int slot = b[to].listIndex;
+    p.pieceList[side][slot].type = piece;
+    b[to].type = int8_t(piece);
+    // The new piece sits among the pawns: widen the piece scans to its slot.
+    if (promotionDepth < PROMOTION_STACK_SIZE) savedPieceIndex[promotionDepth] = p.lastPieceIndex[side];
+    ++promotionDepth;
+    if (p.lastPieceIndex[side] < slot) p.lastPieceIndex[side] = slot;
+    p.totalMaterial += pieceValue[piece] - pieceValue[PAWN];
   }
   applyKeys(keys);
   m.lockKey = p.lockKey;
@@ -249,10 +247,6 @@ namespace {
 [[gnu::noinline]] void unmakeSpecialMove(Move& m) {
   Position& p = position;
   const uint32_t code = m.code;
-  if (code == MOVE_NULL) {
-    unmakeNullMove();
-    return;
-  }
   const int side = p.side;
   const int from = m.from;
   const int to = m.to;
@@ -295,7 +289,7 @@ void unmakeNullMove() { applyKeys(0); }
 
 // Plain moves here; captures and the rest aside.
 void makeMove(Move& m) {
-  if (m.code & (MOVE_SPECIAL | MOVE_NULL)) {
+  if (m.code & MOVE_SPECIAL) {
     makeSpecialMove(m);
     return;
   }
@@ -308,7 +302,7 @@ void makeMove(Move& m) {
 }
 
 void unmakeMove(Move& m) {
-  if (m.code & (MOVE_SPECIAL | MOVE_NULL)) {
+  if (m.code & MOVE_SPECIAL) {
     unmakeSpecialMove(m);
     return;
   }
