@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "common/golimits.h"
+#include "search/tuning.h"
 
 // ---------------------------------------------------------------- signals and output
 // Raised by "stop" (and any other command during a search) and by the clock;
@@ -50,5 +51,17 @@ extern SearchLimits searchLimits;
 int timeBudget(const GoLimits& go, int side);
 // Sets searchLimits (all but the start and the count) and untimedSearch.
 void setSearchLimits(const GoLimits& go, int side);
-int countNode();
 uint32_t elapsedMs();  // unsigned 32-bit difference of tick counts
+
+// The limits' test behind countNode, at the moves where one may apply.
+int checkLimits();
+
+// Counts a searched move; nonzero when the search must stop. The limits are
+// looked at every CLOCK_CHECK_INTERVAL moves and from the node limit on.
+inline int countNode() {
+  static_assert((CLOCK_CHECK_INTERVAL & (CLOCK_CHECK_INTERVAL - 1)) == 0, "a power of two");
+  if (abortSearch) return abortSearch;
+  const uint64_t count = ++searchLimits.nodeCount;
+  if ((count & (CLOCK_CHECK_INTERVAL - 1)) != 0 && count < searchLimits.nodeLimit) return 0;
+  return checkLimits();
+}

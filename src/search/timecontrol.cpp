@@ -45,9 +45,7 @@ void setSearchLimits(const GoLimits& go, int side) {
 
 uint32_t elapsedMs() { return tickCount() - searchLimits.searchStart; }
 
-int countNode() {
-  if (abortSearch) return abortSearch;
-  searchLimits.nodeCount++;
+int checkLimits() {
   // While pondering or searching without end no limit applies.
   if (untimedSearch) return abortSearch;
   if (searchLimits.nodeCount >= searchLimits.nodeLimit) abortSearch = 1;
