@@ -88,7 +88,7 @@ int searchChild(int alpha, int beta, int depth, int material, Move* pv, bool out
 
 // A filter over the origin and destination of each ply's killers: a quiet
 // move whose bit is clear matches none of that ply's killers; a set bit only
-// says that one of them may match. Rebuilt whenever a killer is stored.
+// says that one of them may match. Rebuilt whenever a new killer comes in.
 constexpr int KILLER_FILTER_BITS = 256;
 uint64_t killerFilter[MAX_PLY + 1][KILLER_FILTER_BITS / 64];
 
@@ -342,9 +342,11 @@ void storeKiller(const Move& move) {
   int k = 0;
   while (k < KILLER_SLOTS && slots[k].code != move.code) ++k;
   if (k == 0) return;
-  if (k == KILLER_SLOTS) k = KILLER_SLOTS - 1;  // the oldest drops out
+  const bool newcomer = k == KILLER_SLOTS;
+  if (newcomer) k = KILLER_SLOTS - 1;  // the oldest drops out
   std::memmove(&slots[1], &slots[0], sizeof(Move) * size_t(k));
   slots[0] = move;
+  if (!newcomer) return;  // the same killers in a new order: the filter stands
   uint64_t* filter = killerFilter[ply];
   std::fill_n(filter, KILLER_FILTER_BITS / 64, 0);
   for (const Move& killer : killers[ply]) {
