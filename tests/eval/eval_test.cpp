@@ -28,6 +28,18 @@ TEST(Evaluation, APawnOnItsOwnFirstRankStopsNoEnemyPawn) {
   EXPECT_EQ(stepGain("3p4"), stepGain("p7"));
 }
 
+// The kings' activity counts only up to a share of the material: with three
+// rooks and sixteen pawns on the board, just above it, a king scores alike on
+// h1 and on h2; with one pawn fewer, h2 gives it more room.
+TEST(Evaluation, TheKingsActivityCountsOnlyInTheEnding) {
+  const auto fromH1ToH2 = [](const std::string& thirdRank) {
+    const std::string upper = "k7/pppppppp/8/3R4/2R1R3/" + thirdRank;
+    return evaluationOf(upper + "/PPPPPPPK/8 w - - 0 1") - evaluationOf(upper + "/PPPPPPP1/7K w - - 0 1");
+  };
+  EXPECT_EQ(fromH1ToH2("P7"), 0);
+  EXPECT_GT(fromH1ToH2("8"), 0);
+}
+
 // Between them these count squares for kings in the ending, knights, pawns,
 // and rooks and queens on the seventh rank, and measure the pieces'
 // distances to a king in a corner.
