@@ -15,7 +15,11 @@ using Score = int;      // 1/256 of a pawn
 enum : int { WHITE = 0, BLACK = 1 };
 enum : int { NONE = 0, KING = 1, QUEEN = 2, ROOK = 3, BISHOP = 4, KNIGHT = 5, PAWN = 6 };
 
-constexpr bool onBoard(int sq) { return (sq & ~0x77) == 0; }
+// The corners and the kings' homes; H8 is the last square.
+enum : int { A1 = 0x00, E1 = 0x04, H1 = 0x07, A8 = 0x70, E8 = 0x74, H8 = 0x77 };
+constexpr bool onBoard(int sq) { return (sq & ~H8) == 0; }
+constexpr int rankOf(int sq) { return sq >> 4; }        // 0 for the first rank
+constexpr int rankStart(int rank) { return rank * 16; }  // the rank's a-file square
 
 // Material of one man, by PieceType.
 inline constexpr int pieceValue[7] = {0, 0, 2304, 1216, 776, 760, 256};
@@ -138,11 +142,13 @@ constexpr int MOVE_STACK_SIZE = 169;
 constexpr int HISTORY_LAST = 103;
 constexpr int ROOT_RECORD = 104;
 
-// Space beside the 256 board entries that off-board reads may touch; never written.
+// The board entries, indexed by Square (off-board squares included), and the
+// space beside them that off-board reads may touch; never written.
+constexpr int BOARD_SIZE = 256;
 constexpr int BOARD_GUARD = 48;
 
 struct Position {
-  BoardEntry boardStore[BOARD_GUARD + 256 + BOARD_GUARD];
+  BoardEntry boardStore[BOARD_GUARD + BOARD_SIZE + BOARD_GUARD];
   BoardEntry* board;  // = boardStore + BOARD_GUARD, indexed by Square
   PieceSlot pieceList[2][16];
   int lastIndex[2];

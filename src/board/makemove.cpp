@@ -178,10 +178,10 @@ void initAttackTables() {
     }
   }
   for (int t = 0; t < 7; ++t) {
-    for (int from = 0; from <= 0x77; ++from) {
+    for (int from = 0; from <= H8; ++from) {
       if (!onBoard(from)) continue;
       uint64_t reach = 0;
-      for (int to = 0; to <= 0x77; ++to) {
+      for (int to = 0; to <= H8; ++to) {
         if (onBoard(to) && to != from && rayStep[t][to - from + DIFF_OFFSET] != 0)
           reach |= uint64_t(1) << squareIndex64(to);
       }
@@ -189,15 +189,15 @@ void initAttackTables() {
     }
   }
   for (const int step : directions) {
-    for (int from = 0; from <= 0x77; ++from) {
+    for (int from = 0; from <= H8; ++from) {
       if (!onBoard(from)) continue;
       uint64_t ray = 0;
       for (int sq = from + step; onBoard(sq); sq += step) ray |= squareBits[sq];
       raySquares[step + STEP_OFFSET][squareIndex64(from)] = ray;
     }
   }
-  for (int from = 0; from <= 0x77; ++from) {
-    for (int to = 0; to <= 0x77; ++to) {
+  for (int from = 0; from <= H8; ++from) {
+    for (int to = 0; to <= H8; ++to) {
       const int step = lineStep(from, to);
       if (!onBoard(from) || !onBoard(to) || step == 0) continue;
       const int n = squareIndex64(from), v = squareIndex64(to);

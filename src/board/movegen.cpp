@@ -114,8 +114,8 @@ int genCaptures(void* arg) {
     const int i = std::countr_zero(victimSlots);
     const int captured = p.pieceList[xside][i].type;
     const int to = p.pieceList[xside][i].square;
-    // Pawns first.
-    if (to >= 0x10 && to <= 0x6F) {
+    // Pawns first (onto the first or last rank a pawn takes by promoting).
+    if (to >= rankStart(1) && to < rankStart(7)) {
       const int base = to - pawnDir[side];
       for (int from : {base - 1, base + 1}) {
         if (holds(from, PAWN, side) && emit(m, from, to, PAWN, captured, 0, arg)) return 1;
@@ -134,7 +134,7 @@ int genEnPassant(void* arg) {
   if (position.currentMove == position.moveStack) return 0;
   Move& m = *position.currentMove;
   const Move& prev = *(position.currentMove - 1);
-  if (prev.piece != PAWN || std::abs(prev.to - prev.from) != 32) return 0;
+  if (prev.piece != PAWN || std::abs(prev.to - prev.from) != 2 * pawnDir[WHITE]) return 0;
   const int to = (prev.to + prev.from) / 2;
   for (int from : {prev.to - 1, prev.to + 1}) {
     if (holds(from, PAWN, position.side) && emit(m, from, to, PAWN, NONE, MOVE_EP, arg)) return 1;
@@ -195,7 +195,7 @@ int generateQuiet(void* arg) {
         if (onBoard(to) && among(to, targets) && isEmpty(to) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
       }
     } else if (piece == PAWN) {
-      const int rank = from >> 4;
+      const int rank = rankOf(from);
       const int relativeRank = side == WHITE ? rank : 7 - rank;
       if (relativeRank > 5) continue;  // its moves are promotions
       // A step onto the seventh rank is always wanted.
@@ -242,7 +242,7 @@ int genCastling(void* arg) {
   Move& m = *position.currentMove;
   const int side = position.side;
   const int xside = position.xside;
-  const int k = side == WHITE ? 0x04 : 0x74;
+  const int k = side == WHITE ? E1 : E8;
   // Never out of check; the square passed over must not be attacked either.
   // The destination is left to the legality test after the move.
   if (!pieceUnmoved(k, KING, side) || isAttacked(xside, k)) return 0;
@@ -269,7 +269,7 @@ bool pieceUnmoved(int sq, int type, int s) {
 }
 
 int homeSquareBit(int sq) {
-  constexpr int homes[6] = {0x04, 0x00, 0x07, 0x74, 0x70, 0x77};
+  constexpr int homes[6] = {E1, A1, H1, E8, A8, H8};
   for (int i = 0; i < 6; ++i)
     if (homes[i] == sq) return 1 << i;
   return 0;

@@ -34,7 +34,7 @@ void rebuildPieceLists() {
     int slot = -1;
     for (int t = KING; t <= PAWN; ++t) {
       if (t == PAWN) p.lastPieceIndex[s] = slot;
-      for (int sq = 0; sq <= 0x77; ++sq) {
+      for (int sq = 0; sq <= H8; ++sq) {
         BoardEntry& e = p.board[sq];
         if (!onBoard(sq) || e.type != t || e.side != s) continue;
         ++slot;
@@ -53,7 +53,7 @@ void rebuildPieceLists() {
 
 void computeKeys(uint32_t& lock, uint32_t& index) {
   lock = index = position.side == BLACK ? 0xFFFFFFFFu : 0u;
-  for (int sq = 0; sq <= 0x77; ++sq) {
+  for (int sq = 0; sq <= H8; ++sq) {
     const BoardEntry& e = position.board[sq];
     if (!onBoard(sq) || e.type == NONE) continue;
     const int k = keyIndex(sq, e.side, e.type);
@@ -81,7 +81,7 @@ bool positionConsistent() {
     for (int t = 0; t < 8; ++t)
       if (sets[t] != p.manSets[s][t]) return false;
   }
-  for (int sq = 0; sq <= 0x77; ++sq) {
+  for (int sq = 0; sq <= H8; ++sq) {
     if (!onBoard(sq) || p.board[sq].type == NONE) continue;
     if (--men < 0) return false;  // a man on the board that no slot names
   }

@@ -29,7 +29,7 @@ void clearHistory() {
 }
 
 void clearBoard() {
-  for (int sq = 0; sq < 256; ++sq) position.board[sq] = BoardEntry{};
+  for (int sq = 0; sq < BOARD_SIZE; ++sq) position.board[sq] = BoardEntry{};
 }
 
 // Leaves the engine without a position: the board is emptied so that
@@ -126,7 +126,7 @@ void readCastling(const char* field) {
     char letter;
     int rookHome;
   };
-  constexpr Right rights[4] = {{'K', 0x07}, {'Q', 0x00}, {'k', 0x77}, {'q', 0x70}};
+  constexpr Right rights[4] = {{'K', H1}, {'Q', A1}, {'k', H8}, {'q', A8}};
   for (const Right& right : rights)
     if (std::strchr(field, right.letter) == nullptr) position.homesSpent |= homeSquareBit(right.rookHome);
 }
@@ -157,7 +157,7 @@ const char* placementProblem() {
   for (int s = WHITE; s <= BLACK; ++s) {
     int kings = 0;
     int men = 0;
-    for (int sq = 0; sq <= 0x77; ++sq) {
+    for (int sq = 0; sq <= H8; ++sq) {
       const BoardEntry& e = position.board[sq];
       if (!onBoard(sq) || e.type == NONE || e.side != s) continue;
       ++men;

@@ -69,7 +69,7 @@ bool extendedByRecord(const Move& move) {
   if (previous.to == move.to && (previous.code & MOVE_TAKES_OR_PROMOTES) &&
       pieceValue[previous.piece] > pieceValue[move.piece])
     return true;
-  if (move.piece == PAWN && (move.to < 0x18 || move.to > 0x5F)) return true;
+  if (move.piece == PAWN && (move.to < rankStart(2) || move.to >= rankStart(6))) return true;  // onto its seventh rank
   return (move.code & MOVE_PROMOTION) != 0;
 }
 
