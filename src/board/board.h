@@ -210,6 +210,10 @@ int genQuiet(void* arg);
 // destination and the pawn steps onto the seventh rank; and castling. King
 // moves come only from a king on such a line.
 int genQuietChecks(void* arg);
+// Of genQuiet's moves, in its order, those that may answer a check: every
+// king move, and the moves of the other men onto targets (evasionSquares of
+// the checkers). No castling: the side to move is in check.
+int genQuietEvasions(uint64_t targets, void* arg);
 
 // The legal moves of the side to move, in generation order (promotions,
 // captures and en passant, quiet moves and castling); returns the count.

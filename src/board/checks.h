@@ -43,6 +43,15 @@ inline uint64_t checkersOf(int s) {
   return checkers | pawnsAttacking(enemy, king);
 }
 
+// With the side to move in check by checkers (checkersOf): the squares a man
+// other than the king must move to for the move to answer it, the checker's
+// and those between it and the king; none in a double check.
+inline uint64_t evasionSquares(uint64_t checkers) {
+  if (checkers & (checkers - 1)) return 0;
+  const int king = position.pieceList[position.side][0].square;
+  return checkers | squaresBetween[squareIndex64(king)][std::countr_zero(checkers)];
+}
+
 // Whether making m (by position.side) would leave its own king attacked: 1 or
 // 0, or NOT_KNOWN for en passant and castling. checkers are the enemy men
 // attacking that king now (checkersOf). A move other than the king's answers
@@ -51,13 +60,8 @@ inline uint64_t checkersOf(int s) {
 inline int leavesKingAttacked(const Move& m, uint64_t checkers) {
   if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
   if (m.piece == KING) return attackedWithVacated(position.xside, m.to, m.from) ? 1 : 0;
-  const int king = position.pieceList[position.side][0].square;
-  if (checkers != 0) {
-    if (checkers & (checkers - 1)) return 1;  // a double check: only the king can move
-    const uint64_t answers = checkers | squaresBetween[squareIndex64(king)][std::countr_zero(checkers)];
-    if ((answers & squareBits[m.to]) == 0) return 1;
-  }
-  return lineOpensFor(position.xside, king, m.from, m.to) ? 1 : 0;
+  if (checkers != 0 && (evasionSquares(checkers) & squareBits[m.to]) == 0) return 1;
+  return lineOpensFor(position.xside, position.pieceList[position.side][0].square, m.from, m.to) ? 1 : 0;
 }
 
 // The squares between the king of side s and each enemy slider on a line with

@@ -169,27 +169,33 @@ CheckSquares checkSquares() {
   return c;
 }
 
-// The quiet moves, or with CHECKS_ONLY the part of them described at
-// genQuietChecks; the two emit their common moves in the same order.
-template <bool CHECKS_ONLY>
-int generateQuiet(void* arg) {
+// Which quiet moves a generator emits: all, those described at
+// genQuietChecks, or those described at genQuietEvasions. They emit their
+// common moves in the same order.
+enum class QuietMoves { ALL, CHECKS, EVASIONS };
+
+template <QuietMoves KIND>
+int generateQuiet(void* arg, uint64_t evasions = 0) {
+  constexpr bool FILTERED = KIND != QuietMoves::ALL;
   Move& m = *position.currentMove;
   const Position& p = position;
   const int side = p.side;
   CheckSquares checks{};
-  if constexpr (CHECKS_ONLY) checks = checkSquares();
-  // The destinations wanted of a man: all, or those that attack the king.
+  if constexpr (KIND == QuietMoves::CHECKS) checks = checkSquares();
+  // The destinations wanted of a man other than the king: all, those that
+  // attack the enemy king, or those that answer a check.
   const auto wanted = [&](int from, uint64_t attacking) {
-    return !CHECKS_ONLY || (checks.uncovering & squareBits[from]) ? ~uint64_t(0) : attacking;
+    if constexpr (KIND == QuietMoves::EVASIONS) return evasions;
+    return KIND == QuietMoves::ALL || (checks.uncovering & squareBits[from]) ? ~uint64_t(0) : attacking;
   };
-  const auto among = [](int to, uint64_t targets) { return !CHECKS_ONLY || (squareBits[to] & targets) != 0; };
+  const auto among = [](int to, uint64_t targets) { return !FILTERED || (squareBits[to] & targets) != 0; };
   for (int i = 1; i <= p.lastIndex[side]; ++i) {
     const int piece = p.pieceList[side][i].type;
     if (piece == NONE) continue;
     const int from = p.pieceList[side][i].square;
     if (piece == KNIGHT) {
       const uint64_t targets = wanted(from, checks.knight);
-      if (CHECKS_ONLY && (emptyBoardReach[KNIGHT][squareIndex64(from)] & targets) == 0) continue;
+      if (FILTERED && (emptyBoardReach[KNIGHT][squareIndex64(from)] & targets) == 0) continue;
       for (int k = 7; k >= 0; --k) {
         const int to = from + knightJumps[k];
         if (onBoard(to) && among(to, targets) && isEmpty(to) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
@@ -198,8 +204,9 @@ int generateQuiet(void* arg) {
       const int rank = rankOf(from);
       const int relativeRank = side == WHITE ? rank : 7 - rank;
       if (relativeRank > 5) continue;  // its moves are promotions
-      // A step onto the seventh rank is always wanted.
-      const uint64_t targets = relativeRank == 5 ? ~uint64_t(0) : wanted(from, checks.pawn);
+      // Short of answering a check, a step onto the seventh rank is always wanted.
+      const bool seventh = KIND != QuietMoves::EVASIONS && relativeRank == 5;
+      const uint64_t targets = seventh ? ~uint64_t(0) : wanted(from, checks.pawn);
       const int to = from + pawnDir[side];
       if (!isEmpty(to)) continue;
       if (among(to, targets) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
@@ -213,7 +220,7 @@ int generateQuiet(void* arg) {
       const int lo = piece == BISHOP ? 4 : 0;
       for (int k = hi; k >= lo; --k) {
         const int d = directions[k];
-        if (CHECKS_ONLY && (raySquares[d + STEP_OFFSET][squareIndex64(from)] & targets) == 0) continue;
+        if (FILTERED && (raySquares[d + STEP_OFFSET][squareIndex64(from)] & targets) == 0) continue;
         for (int to = from + d; onBoard(to) && isEmpty(to); to += d) {
           if (among(to, targets) && emit(m, from, to, piece, NONE, 0, arg)) return 1;
         }
@@ -221,22 +228,26 @@ int generateQuiet(void* arg) {
     }
   }
   // The king on its own. A king taken in an impossible line has no moves. It
-  // never attacks the enemy king from a square it may stand on.
+  // never attacks the enemy king from a square it may stand on; it may always
+  // step out of a check.
   const PieceSlot& king = p.pieceList[side][0];
-  if (king.type == KING && wanted(king.square, 0) != 0) {
+  if (king.type == KING && (KIND == QuietMoves::EVASIONS || wanted(king.square, 0) != 0)) {
     for (int k = 7; k >= 0; --k) {
       const int to = king.square + directions[k];
       if (onBoard(to) && isEmpty(to) && emit(m, king.square, to, KING, NONE, 0, arg)) return 1;
     }
   }
+  if constexpr (KIND == QuietMoves::EVASIONS) return 0;  // no castling out of check
   return genCastling(arg);
 }
 
 }  // namespace
 
-int genQuiet(void* arg) { return generateQuiet<false>(arg); }
+int genQuiet(void* arg) { return generateQuiet<QuietMoves::ALL>(arg); }
 
-int genQuietChecks(void* arg) { return generateQuiet<true>(arg); }
+int genQuietChecks(void* arg) { return generateQuiet<QuietMoves::CHECKS>(arg); }
+
+int genQuietEvasions(uint64_t targets, void* arg) { return generateQuiet<QuietMoves::EVASIONS>(arg, targets); }
 
 int genCastling(void* arg) {
   Move& m = *position.currentMove;

@@ -327,10 +327,13 @@ void searchMoves(SearchNode* node) {
   node->movePhase = PHASE_KILLERS;
   if (genKillers(node)) return;
 
-  // Where the futility rule passes over every quiet move that neither checks
-  // nor is extended (see searchVisitor), only the others are generated.
+  // In check only the moves that may answer it are generated. Elsewhere, where
+  // the futility rule passes over every quiet move that neither checks nor is
+  // extended (see searchVisitor), only the others are.
   node->movePhase = PHASE_QUIET;
-  if (futileWithoutEffect(node, -node->material))  // a quiet move leaves the material as it is
+  if (node->checkers != 0)
+    genQuietEvasions(evasionSquares(node->checkers), node);
+  else if (futileWithoutEffect(node, -node->material))  // a quiet move leaves the material as it is
     genQuietChecks(node);
   else
     genQuiet(node);
@@ -356,8 +359,11 @@ void storeKiller(const Move& move) {
 }
 
 int genKillers(void* arg) {
+  const SearchNode* node = static_cast<const SearchNode*>(arg);
   Move& current = *position.currentMove;
   const int s = position.side;
+  // In check, of the men but the king only a move onto these squares may answer it.
+  const uint64_t answers = node->checkers != 0 ? evasionSquares(node->checkers) : ~uint64_t(0);
   for (const Move& killer : killers[ply]) {
     if (killer.code == MOVE_SENTINEL) break;  // the slots fill from the front
     const BoardEntry& mover = position.board[killer.from];
@@ -365,7 +371,7 @@ int genKillers(void* arg) {
     if (position.board[killer.to].type != 0) continue;
     const bool reachable = killer.piece == PAWN ? position.board[killer.from + pawnDir[s]].type == 0
                                                  : canReach(killer.piece, killer.from, killer.to) != 0;
-    if (!reachable) continue;
+    if (!reachable || (killer.piece != KING && (answers & squareBits[killer.to]) == 0)) continue;
     current = killer;
     if (moveVisitor(arg)) return 1;
   }

@@ -92,31 +92,45 @@ std::vector<Move> quietMovesOf(int (*generator)(void*)) {
   return moves;
 }
 
-// genQuietChecks keeps genQuiet's order and leaves out no move that gives
-// check (but a king's next to the enemy king, never legal) or steps a pawn
-// onto the seventh rank.
-void expectQuietChecksKept() {
+// The generator keeps genQuiet's order and leaves out no move that mustKeep names.
+template <typename MustKeep>
+void expectKeptInOrder(int (*generator)(void*), MustKeep mustKeep) {
   const std::vector<Move> all = quietMovesOf(genQuiet);
-  const std::vector<Move> some = quietMovesOf(genQuietChecks);
-  const int enemyKing = position.pieceList[position.xside][0].square;
+  const std::vector<Move> some = quietMovesOf(generator);
   size_t kept = 0;
   for (const Move& m : all) {
     const bool isKept = kept < some.size() && some[kept].code == m.code;
     kept += isKept;
-    const bool nextToKing = m.piece == KING && stepTable[KING][m.to - enemyKing + DIFF_OFFSET];
-    const bool seventh = m.piece == PAWN && m.to >> 4 == (position.side == WHITE ? 6 : 1);
-    if ((givesCheck(m) != 0 && !nextToKing) || seventh) {
+    if (mustKeep(m)) {
       EXPECT_TRUE(isKept) << moveToText(m);
     }
   }
   EXPECT_EQ(kept, some.size()) << "a move out of genQuiet's order";
 }
 
+// genQuietChecks leaves out no move that gives check (but a king's next to
+// the enemy king, never legal) or steps a pawn onto the seventh rank; in
+// check, genQuietEvasions leaves out no legal move.
+void expectQuietChecksAndEvasionsKept() {
+  const int enemyKing = position.pieceList[position.xside][0].square;
+  expectKeptInOrder(genQuietChecks, [&](const Move& m) {
+    const bool nextToKing = m.piece == KING && stepTable[KING][m.to - enemyKing + DIFF_OFFSET];
+    const bool seventh = m.piece == PAWN && m.to >> 4 == (position.side == WHITE ? 6 : 1);
+    return (givesCheck(m) != 0 && !nextToKing) || seventh;
+  });
+  if (checkersOf(position.side) == 0) return;
+  const std::vector<Move> legal = legalMoves();
+  expectKeptInOrder([](void* arg) { return genQuietEvasions(evasionSquares(checkersOf(position.side)), arg); },
+                    [&](const Move& m) {
+                      return std::any_of(legal.begin(), legal.end(), [&](const Move& l) { return l.code == m.code; });
+                    });
+}
+
 // One ply above the leaves, legalMoves (which leaves the visitor as it was)
 // lists as many moves as the walk counts.
 void walkChildren(WalkFrame& frame) {
   const size_t listed = frame.checked && frame.depth == 1 ? legalMoves().size() : 0;
-  if (frame.checked) expectQuietChecksKept();
+  if (frame.checked) expectQuietChecksAndEvasionsKept();
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
