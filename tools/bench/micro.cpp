@@ -62,6 +62,25 @@ BENCHMARK_CAPTURE(generateWith, GenerateMoves, countMoves);
 BENCHMARK_CAPTURE(generateWith, MakeTestUnmake, makeAndTakeBack);
 BENCHMARK_CAPTURE(generateWith, TestBeforeMaking, testBeforeMaking);
 
+// The quiet moves of a side in check, each made and tested: all of them, or
+// only those that may answer the check.
+void quietMovesInCheck(benchmark::State& state, bool evasionsOnly) {
+  setUp("fen rnb1kbnr/pppp1ppp/8/4p3/5P1q/8/PPPPP1PP/RNBQKBNR w KQkq - 1 3");
+  moveVisitor = makeAndTakeBack;
+  const uint64_t answers = evasionSquares(checkersOf(position.side));
+  long legal = 0;
+  for (auto _ : state) {
+    if (evasionsOnly)
+      genQuietEvasions(answers, &legal);
+    else
+      genQuiet(&legal);
+  }
+  benchmark::DoNotOptimize(legal);
+  state.SetItemsProcessed(int64_t(state.iterations()));
+}
+BENCHMARK_CAPTURE(quietMovesInCheck, AllQuietMoves, false);
+BENCHMARK_CAPTURE(quietMovesInCheck, Evasions, true);
+
 void BM_Evaluate(benchmark::State& state) {
   setUp(middlegame);
   for (auto _ : state) benchmark::DoNotOptimize(evaluate());
