@@ -204,7 +204,7 @@ int generateQuiet(void* arg, uint64_t evasions = 0) {
       const int rank = rankOf(from);
       const int relativeRank = side == WHITE ? rank : 7 - rank;
       if (relativeRank > 5) continue;  // its moves are promotions
-      // Short of answering a check, a step onto the seventh rank is always wanted.
+      // A step onto the seventh rank is always wanted, but in check only as an answer.
       const bool seventh = KIND != QuietMoves::EVASIONS && relativeRank == 5;
       const uint64_t targets = seventh ? ~uint64_t(0) : wanted(from, checks.pawn);
       const int to = from + pawnDir[side];
