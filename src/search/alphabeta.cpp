@@ -324,15 +324,17 @@ void searchMoves(SearchNode* node) {
   node->movePhase = PHASE_TACTICAL;
   if (genPromotions(node->depth, node) || genCaptures(node) || node->depth <= 0) return;
 
+  // In check only the quiet moves and killers that may answer it are tried: a
+  // king's, or another man's onto answers. Elsewhere, where the futility rule
+  // passes over every quiet move that neither checks nor is extended (see
+  // searchVisitor), only the others are generated.
+  const uint64_t answers = node->checkers != 0 ? evasionSquares(node->checkers) : ~uint64_t(0);
   node->movePhase = PHASE_KILLERS;
-  if (genKillers(node)) return;
+  if (genKillers(node, answers)) return;
 
-  // In check only the moves that may answer it are generated. Elsewhere, where
-  // the futility rule passes over every quiet move that neither checks nor is
-  // extended (see searchVisitor), only the others are.
   node->movePhase = PHASE_QUIET;
   if (node->checkers != 0)
-    genQuietEvasions(evasionSquares(node->checkers), node);
+    genQuietEvasions(answers, node);
   else if (futileWithoutEffect(node, -node->material))  // a quiet move leaves the material as it is
     genQuietChecks(node);
   else
@@ -358,12 +360,9 @@ void storeKiller(const Move& move) {
   }
 }
 
-int genKillers(void* arg) {
-  const SearchNode* node = static_cast<const SearchNode*>(arg);
+int genKillers(SearchNode* node, uint64_t answers) {
   Move& current = *position.currentMove;
   const int s = position.side;
-  // In check, of the men but the king only a move onto these squares may answer it.
-  const uint64_t answers = node->checkers != 0 ? evasionSquares(node->checkers) : ~uint64_t(0);
   for (const Move& killer : killers[ply]) {
     if (killer.code == MOVE_SENTINEL) break;  // the slots fill from the front
     const BoardEntry& mover = position.board[killer.from];
@@ -373,7 +372,7 @@ int genKillers(void* arg) {
                                                  : canReach(killer.piece, killer.from, killer.to) != 0;
     if (!reachable || (killer.piece != KING && (answers & squareBits[killer.to]) == 0)) continue;
     current = killer;
-    if (moveVisitor(arg)) return 1;
+    if (moveVisitor(node)) return 1;
   }
   return 0;
 }

@@ -36,7 +36,9 @@ int nullMoveVisitor(void* arg);
 // Tries the moves of the node phase by phase until one fails high.
 void searchMoves(SearchNode* node);
 void storeKiller(const Move& move);
-int genKillers(void* arg);
+// The killers that may be played here, but a man's other than the king only
+// onto answers (all squares out of check).
+int genKillers(SearchNode* node, uint64_t answers);
 
 // ---------------------------------------------------------------- think driver
 

@@ -56,7 +56,7 @@ void checkAfterMove(const Move& m) {
   ASSERT_TRUE(lock == p.lockKey && index == p.indexKey && m.lockKey == p.lockKey) << "keys after " << text;
 
   int men = 0, material = 0;
-  for (int sq = 0; sq <= 0x77; ++sq) {
+  for (int sq = 0; sq <= H8; ++sq) {
     const BoardEntry& e = p.board[sq];
     if (!onBoard(sq) || e.type == NONE) continue;
     ++men;
@@ -115,7 +115,7 @@ void expectQuietChecksAndEvasionsKept() {
   const int enemyKing = position.pieceList[position.xside][0].square;
   expectKeptInOrder(genQuietChecks, [&](const Move& m) {
     const bool nextToKing = m.piece == KING && stepTable[KING][m.to - enemyKing + DIFF_OFFSET];
-    const bool seventh = m.piece == PAWN && m.to >> 4 == (position.side == WHITE ? 6 : 1);
+    const bool seventh = m.piece == PAWN && rankOf(m.to) == (position.side == WHITE ? 6 : 1);
     return (givesCheck(m) != 0 && !nextToKing) || seventh;
   });
   if (checkersOf(position.side) == 0) return;
@@ -203,7 +203,7 @@ TEST_P(MoveTree, TakeBackRestoresEverythingKeysStayExactAndCountsMatch) {
   // The guard zone beside the board is never written.
   const BoardEntry* store = position.boardStore;
   for (int i = 0; i < BOARD_GUARD; ++i) {
-    for (const BoardEntry& e : {store[i], store[BOARD_GUARD + 256 + i]}) {
+    for (const BoardEntry& e : {store[i], store[BOARD_GUARD + BOARD_SIZE + i]}) {
       EXPECT_TRUE(e.type == 0 && e.side == 0 && e.listIndex == 0) << i;
     }
   }
