@@ -134,6 +134,7 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
 
   switchSide();
   node.checkers = outOfCheck ? 0 : checkersOf(position.side);
+  node.shields = squaresShieldingKing(position.side);
   searchMoves(&node);
 
   if (!abortSearch.load()) {
@@ -182,7 +183,7 @@ int searchVisitor(void* arg) {
 
   // Most moves are known legal, and their check of the enemy king known,
   // before they are made; the rest are made and tested.
-  const int leavesCheck = leavesKingAttacked(move, node->checkers);
+  const int leavesCheck = leavesKingAttacked(move, node->checkers, node->shields);
   if (leavesCheck == 1) return 0;
   int ext = 0;
   if (leavesCheck == 0) {

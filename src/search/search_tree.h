@@ -23,6 +23,7 @@ struct SearchNode {
   bool outOfCheck;   // set by the parent before every search of the node: known not to be in check
   int32_t material;  // balance from the point of view of the side that made the last move
   uint64_t checkers; // the enemy men giving check to the side to move (none: not in check)
+  uint64_t shields;  // squaresShieldingKing of the side to move: only a man leaving one may expose its king
   Move* pv;                    // this node's line, indexed by absolute ply
   Move childPv[LINE_LENGTH];   // handed to every child as its line
 };

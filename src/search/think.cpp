@@ -54,6 +54,7 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.alpha = int16_t(alpha);
   root.beta = int16_t(beta);
   root.checkers = checkersOf(position.side);
+  root.shields = squaresShieldingKing(position.side);
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
   // Every move made below the root has been taken back exactly.
