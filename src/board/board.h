@@ -185,7 +185,8 @@ inline void switchSide() {
 
 // ---------------------------------------------------------------- routines
 
-// A real move; a null move goes through its own pair below.
+// A real move, made from a record of moveStack and taken back from the same
+// record, the last made first; a null move goes through its own pair below.
 void makeMove(Move& m);
 void unmakeMove(Move& m);
 void makeNullMove(Move& m);

@@ -1,5 +1,6 @@
 // Making and taking back moves, and the questions asked about the position:
 // attacks, reach along a line, repetition and material won.
+#include <cassert>
 #include <utility>
 
 #include "board/board.h"
@@ -32,7 +33,8 @@ inline void flipSets(int s, int t, uint64_t bits) {
 
 // The three ways a man changes place, shared by makeMove and unmakeMove;
 // each keeps the board, the piece list, the sets and the counts in step and
-// returns how both keys change (manKeys), which the caller applies.
+// returns how both keys change (manKeys), which makeMove applies (unmakeMove
+// puts back the keys that makeMove saved).
 
 // Moves the man of side s and type t from one square to an empty one.
 inline uint64_t moveMan(int from, int to, int s, int t) {
@@ -85,6 +87,23 @@ inline void applyKeys(uint64_t change) {
   const uint64_t keys = (uint64_t(p.indexKey) << 32 | p.lockKey) ^ ~change;
   p.lockKey = uint32_t(keys);
   p.indexKey = uint32_t(keys >> 32);
+}
+
+// The keys before each move made from a record of the move stack, by the
+// record's place: unmakeMove puts them back instead of working them out again.
+uint64_t keysBeforeMove[MOVE_STACK_SIZE];
+
+inline uint64_t& keysBefore(const Move& m) {
+  assert(&m >= position.moveStack && &m < position.moveStack + MOVE_STACK_SIZE);
+  return keysBeforeMove[&m - position.moveStack];
+}
+
+inline void saveKeys(const Move& m) { keysBefore(m) = uint64_t(position.indexKey) << 32 | position.lockKey; }
+
+inline void restoreKeys(const Move& m) {
+  const uint64_t keys = keysBefore(m);
+  position.lockKey = uint32_t(keys);
+  position.indexKey = uint32_t(keys >> 32);
 }
 
 // The rest of taking back a promotion: the pawn's type and the piece scans' end.
@@ -218,6 +237,7 @@ namespace {
   BoardEntry* b = p.boardStore + BOARD_GUARD;
   const uint32_t code = m.code;
   uint64_t keys = 0;
+  saveKeys(m);
   const int side = p.side;
   const int from = m.from;
   const int to = m.to;
@@ -252,20 +272,21 @@ namespace {
   const int to = m.to;
   const int piece = m.piece;
   // The move back brings the victim's kept entry back onto m.to.
-  uint64_t keys = moveMan(to, from, side, piece);
-  if (m.captured != NONE) keys ^= restoreMan(to, p.xside, m.captured);
-  if (code & MOVE_CASTLE_SHORT) keys ^= moveMan(to - 1, to + 1, side, ROOK);
-  if (code & MOVE_CASTLE_LONG) keys ^= moveMan(to + 1, to - 2, side, ROOK);
-  if (code & MOVE_EP) keys ^= restoreMan(enPassantVictim(m), p.xside, PAWN);
+  moveMan(to, from, side, piece);
+  if (m.captured != NONE) restoreMan(to, p.xside, m.captured);
+  if (code & MOVE_CASTLE_SHORT) moveMan(to - 1, to + 1, side, ROOK);
+  if (code & MOVE_CASTLE_LONG) moveMan(to + 1, to - 2, side, ROOK);
+  if (code & MOVE_EP) restoreMan(enPassantVictim(m), p.xside, PAWN);
   if (code & MOVE_PROMOTION) {
-    keys ^= swapPromotionOrigin(from, side, piece);
+    swapPromotionOrigin(from, side, piece);
     unmakePromotion(from, side, piece);
   }
-  applyKeys(keys);
+  restoreKeys(m);
 }
 
 // makeMove for a plain capture.
 [[gnu::noinline]] void makeCapture(Move& m) {
+  saveKeys(m);
   const uint64_t keys = removeMan(m.to, position.xside, m.captured);
   applyKeys(keys ^ moveMan(m.from, m.to, position.side, m.piece));
   m.lockKey = position.lockKey;
@@ -273,8 +294,9 @@ namespace {
 
 // unmakeMove for a plain capture.
 [[gnu::noinline]] void unmakeCapture(Move& m) {
-  const uint64_t keys = moveMan(m.to, m.from, position.side, m.piece);
-  applyKeys(keys ^ restoreMan(m.to, position.xside, m.captured));
+  moveMan(m.to, m.from, position.side, m.piece);
+  restoreMan(m.to, position.xside, m.captured);
+  restoreKeys(m);
 }
 
 }  // namespace
@@ -297,6 +319,7 @@ void makeMove(Move& m) {
     makeCapture(m);
     return;
   }
+  saveKeys(m);
   applyKeys(moveMan(m.from, m.to, position.side, m.piece));
   m.lockKey = position.lockKey;
 }
@@ -310,7 +333,8 @@ void unmakeMove(Move& m) {
     unmakeCapture(m);
     return;
   }
-  applyKeys(moveMan(m.to, m.from, position.side, m.piece));
+  moveMan(m.to, m.from, position.side, m.piece);
+  restoreKeys(m);
 }
 
 bool canReach(int type, int from, int to) {
