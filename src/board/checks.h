@@ -28,19 +28,28 @@ inline bool lineOpensFor(int s, int sq, int vacated, int stays) {
 
 // The squares of the enemy men that attack the king of side s: none unless
 // s is in check. (A king never attacks the other: no position the board
-// accepts or reaches has the kings side by side.)
-inline uint64_t checkersOf(int s) {
+// accepts or reaches has the kings side by side.) From the same look at the
+// enemy sliders on lines with the king, shields gets squaresShieldingKing(s)
+// (below).
+inline uint64_t checkersAndShields(int s, uint64_t& shields) {
   const Position& p = position;
   const int enemy = s ^ 1;
   const int king = p.pieceList[s][0].square;
   const int n = squareIndex64(king);
   uint64_t checkers = p.manSets[enemy][KNIGHT] & emptyBoardReach[KNIGHT][n];
   const uint64_t men = menBesides(NO_SQUARE);
+  shields = 0;
   for (uint64_t sliders = slidersToward(enemy, king); sliders != 0; sliders &= sliders - 1) {
     const int v = std::countr_zero(sliders);
+    shields |= squaresBetween[n][v];
     if ((squaresBetween[n][v] & men) == 0) checkers |= uint64_t(1) << v;
   }
   return checkers | pawnsAttacking(enemy, king);
+}
+
+inline uint64_t checkersOf(int s) {
+  uint64_t unused;
+  return checkersAndShields(s, unused);
 }
 
 // With the side to move in check by checkers (checkersOf): the squares a man

@@ -133,8 +133,12 @@ int search(int alpha, int beta, int depth, int material, Move* pv) {
   node.pv = pv;
 
   switchSide();
-  node.checkers = outOfCheck ? 0 : checkersOf(position.side);
-  node.shields = squaresShieldingKing(position.side);
+  if (outOfCheck) {
+    node.checkers = 0;
+    node.shields = squaresShieldingKing(position.side);
+  } else {
+    node.checkers = checkersAndShields(position.side, node.shields);
+  }
   searchMoves(&node);
 
   if (!abortSearch.load()) {

@@ -53,8 +53,7 @@ bool searchRootMove(int i, int alpha, int beta) {
   root.best = -MATE_SCORE;
   root.alpha = int16_t(alpha);
   root.beta = int16_t(beta);
-  root.checkers = checkersOf(position.side);
-  root.shields = squaresShieldingKing(position.side);
+  root.checkers = checkersAndShields(position.side, root.shields);
   *position.currentMove = rootMoves[i].move;
   searchVisitor(&root);
   // Every move made below the root has been taken back exactly.

@@ -42,8 +42,7 @@ int perftLeafVisitor(void* arg);
 
 uint64_t runGenerators(PerftFrame& frame) {
   moveVisitor = frame.depth > 1 || frame.divide ? perftVisitor : perftLeafVisitor;
-  frame.checkers = checkersOf(position.side);
-  frame.shields = squaresShieldingKing(position.side);
+  frame.checkers = checkersAndShields(position.side, frame.shields);
   genPromotions(1, &frame);
   genCaptures(&frame);
   genQuiet(&frame);
