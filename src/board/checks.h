@@ -61,18 +61,6 @@ inline uint64_t evasionSquares(uint64_t checkers) {
   return checkers | squaresBetween[squareIndex64(king)][std::countr_zero(checkers)];
 }
 
-// Whether making m (by position.side) would leave its own king attacked: 1 or
-// 0, or NOT_KNOWN for en passant and castling. checkers are the enemy men
-// attacking that king now (checkersOf). A move other than the king's answers
-// a check only by taking the one checker or by stepping between it and the
-// king; besides that, the only attack it can open runs through its origin.
-inline int leavesKingAttacked(const Move& m, uint64_t checkers) {
-  if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
-  if (m.piece == KING) return attackedWithVacated(position.xside, m.to, m.from) ? 1 : 0;
-  if (checkers != 0 && (evasionSquares(checkers) & squareBits[m.to]) == 0) return 1;
-  return lineOpensFor(position.xside, position.pieceList[position.side][0].square, m.from, m.to) ? 1 : 0;
-}
-
 // The squares between the king of side s and each enemy slider on a line with
 // it along which the slider moves: of the men but the king, only one that
 // leaves such a square (or takes en passant) can open a line to the king.
@@ -85,12 +73,19 @@ inline uint64_t squaresShieldingKing(int s) {
   return shields;
 }
 
-// leavesKingAttacked where the shields of the mover's king
-// (squaresShieldingKing(position.side)) are known: a man that leaves none of
-// them exposes nothing.
+// Whether making m (by position.side) would leave its own king attacked: 1 or
+// 0, or NOT_KNOWN for en passant and castling. checkers are the enemy men
+// attacking that king now and shields its squaresShieldingKing (both from
+// checkersAndShields). Out of check, a man other than the king that leaves
+// none of the shields exposes nothing. A move other than the king's answers
+// a check only by taking the one checker or by stepping between it and the
+// king; besides that, the only attack it can open runs through its origin.
 inline int leavesKingAttacked(const Move& m, uint64_t checkers, uint64_t shields) {
   if (checkers == 0 && m.piece != KING && !(m.code & MOVE_EP) && (shields & squareBits[m.from]) == 0) return 0;
-  return leavesKingAttacked(m, checkers);
+  if (m.code & (MOVE_EP | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) return NOT_KNOWN;
+  if (m.piece == KING) return attackedWithVacated(position.xside, m.to, m.from) ? 1 : 0;
+  if (checkers != 0 && (evasionSquares(checkers) & squareBits[m.to]) == 0) return 1;
+  return lineOpensFor(position.xside, position.pieceList[position.side][0].square, m.from, m.to) ? 1 : 0;
 }
 
 // Whether making m (by position.side) would attack the enemy king: the moved

@@ -81,13 +81,16 @@ inline uint64_t swapPromotionOrigin(int from, int s, int t) {
   return manKeys(from, s, PAWN) ^ manKeys(from, s, t);
 }
 
-// The keys after a change: the side to move changes, and the men's words.
-inline void applyKeys(uint64_t change) {
-  Position& p = position;
-  const uint64_t keys = (uint64_t(p.indexKey) << 32 | p.lockKey) ^ ~change;
-  p.lockKey = uint32_t(keys);
-  p.indexKey = uint32_t(keys >> 32);
+// Both keys in one word, the index key high (as manKeys gives their change).
+inline uint64_t packedKeys() { return uint64_t(position.indexKey) << 32 | position.lockKey; }
+
+inline void setKeys(uint64_t keys) {
+  position.lockKey = uint32_t(keys);
+  position.indexKey = uint32_t(keys >> 32);
 }
+
+// The keys after a change: the side to move changes, and the men's words.
+inline void applyKeys(uint64_t change) { setKeys(packedKeys() ^ ~change); }
 
 // The keys before each move made from a record of the move stack, by the
 // record's place: unmakeMove puts them back instead of working them out again.
@@ -98,13 +101,9 @@ inline uint64_t& keysBefore(const Move& m) {
   return keysBeforeMove[&m - position.moveStack];
 }
 
-inline void saveKeys(const Move& m) { keysBefore(m) = uint64_t(position.indexKey) << 32 | position.lockKey; }
+inline void saveKeys(const Move& m) { keysBefore(m) = packedKeys(); }
 
-inline void restoreKeys(const Move& m) {
-  const uint64_t keys = keysBefore(m);
-  position.lockKey = uint32_t(keys);
-  position.indexKey = uint32_t(keys >> 32);
-}
+inline void restoreKeys(const Move& m) { setKeys(keysBefore(m)); }
 
 // The rest of taking back a promotion: the pawn's type and the piece scans' end.
 inline void unmakePromotion(int from, int side, int piece) {
