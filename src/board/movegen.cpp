@@ -70,34 +70,30 @@ int genCaptures(void* arg) {
   const int xside = p.xside;
   const BoardEntry* const board = p.boardStore + BOARD_GUARD;
   // For each victim (by its slot) the capturing pieces that reach its square
-  // with nothing between, as a set of positions in the order the pieces are
-  // tried: from the last knight up to the king. Only the victims that a pawn
-  // or a piece may take are visited. Every visit takes its move back, so the
-  // sets stay true.
+  // with nothing between, as a set of bits in the order the pieces are
+  // tried: from the last knight up to the king (bit SLOTS - 1 - slot). Only
+  // the victims that a pawn or a piece may take are visited. Every visit
+  // takes its move back, so the sets and the piece list stay true.
   constexpr int SLOTS = 16;
   const uint64_t victimSquares = p.manSets[xside][NONE];
   const uint64_t occupied = p.manSets[side][NONE] | victimSquares;
-  PieceSlot attackers[SLOTS];
   uint32_t attackersOf[SLOTS] = {};
   uint32_t victimSlots = 0;
-  int attackerCount = 0;
-  for (int j = p.lastPieceIndex[side]; j >= 0; --j) {
-    const PieceSlot& slot = p.pieceList[side][j];
-    if (slot.type == NONE || slot.type == PAWN) continue;
-    const int n = squareIndex64(slot.square);
-    const bool slides = slot.type != KNIGHT && slot.type != KING;
-    for (uint64_t inReach = emptyBoardReach[slot.type][n] & victimSquares; inReach != 0; inReach &= inReach - 1) {
+  for (uint64_t pieces = p.manSets[side][NONE] & ~p.manSets[side][PAWN]; pieces != 0; pieces &= pieces - 1) {
+    const int n = std::countr_zero(pieces);
+    const BoardEntry& piece = board[squareOf64(n)];
+    const uint32_t attackerBit = 1u << (SLOTS - 1 - piece.listIndex);
+    const bool slides = piece.type != KNIGHT && piece.type != KING;
+    for (uint64_t inReach = emptyBoardReach[piece.type][n] & victimSquares; inReach != 0; inReach &= inReach - 1) {
       const int v = std::countr_zero(inReach);
-      const int to = squareOf64(v);
       if (slides) {
         // Nothing between the slider and the victim.
         if (squaresBetween[n][v] & occupied) continue;
       }
-      const int victim = board[to].listIndex;
-      attackersOf[victim] |= 1u << attackerCount;
+      const int victim = board[squareOf64(v)].listIndex;
+      attackersOf[victim] |= attackerBit;
       victimSlots |= 1u << victim;
     }
-    attackers[attackerCount++] = slot;
   }
   // The victims beside the squares in front of the pawns, on the second to
   // the seventh rank (captures onto the first and last rank are promotions).
@@ -123,7 +119,7 @@ int genCaptures(void* arg) {
     }
     // Then the pieces.
     for (uint32_t rest = attackersOf[i]; rest != 0; rest &= rest - 1) {
-      const PieceSlot& attacker = attackers[std::countr_zero(rest)];
+      const PieceSlot& attacker = p.pieceList[side][SLOTS - 1 - std::countr_zero(rest)];
       if (emit(m, attacker.square, to, attacker.type, captured, 0, arg)) return 1;
     }
   }
