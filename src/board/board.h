@@ -152,7 +152,7 @@ struct Position {
   BoardEntry* board;  // = boardStore + BOARD_GUARD, indexed by Square
   PieceSlot pieceList[2][16];
   int lastIndex[2];
-  int lastPieceIndex[2];
+  int lastPieceIndex[2];  // the last slot holding a piece, not a pawn; raised to a promoted pawn's slot
   int side;
   int xside;
   uint32_t lockKey;

@@ -105,7 +105,7 @@ inline void saveKeys(const Move& m) { keysBefore(m) = packedKeys(); }
 
 inline void restoreKeys(const Move& m) { setKeys(keysBefore(m)); }
 
-// The rest of taking back a promotion: the pawn's type and the piece scans' end.
+// The rest of taking back a promotion: the pawn's type and lastPieceIndex.
 inline void unmakePromotion(int from, int side, int piece) {
   Position& p = position;
   BoardEntry* b = p.boardStore + BOARD_GUARD;
@@ -252,7 +252,7 @@ namespace {
     const int slot = b[to].listIndex;
     p.pieceList[side][slot].type = piece;
     b[to].type = int8_t(piece);
-    // The new piece sits among the pawns: widen the piece scans to its slot.
+    // The new piece sits among the pawns: lastPieceIndex reaches its slot.
     if (promotionDepth < PROMOTION_STACK_SIZE) savedPieceIndex[promotionDepth] = p.lastPieceIndex[side];
     ++promotionDepth;
     if (p.lastPieceIndex[side] < slot) p.lastPieceIndex[side] = slot;
