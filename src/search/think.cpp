@@ -70,14 +70,6 @@ void setBestRoot(RootMove* entry) {
   bestRoot = entry;
 }
 
-// Moves record i to the front; records 0..i-1 move one place back.
-void moveToFront(int i) {
-  std::lock_guard<std::mutex> guard(rootLock);
-  RootMove chosen = rootMoves[i];
-  std::memmove(&rootMoves[1], &rootMoves[0], sizeof(RootMove) * size_t(i));
-  rootMoves[0] = chosen;
-}
-
 // The search's own lines while it runs. A stop raises abortSearch before its
 // report takes the root lock, so once that report is out nothing follows it.
 void sendCurrMove(int i) {
@@ -89,6 +81,32 @@ void sendCurrMove(int i) {
 void reportDuringSearch(int scoreBound) {
   std::lock_guard<std::mutex> guard(rootLock);
   if (!abortSearch.load()) reportInfo(scoreBound);
+}
+
+// A change of the best root move and the info line that shows it, under one
+// hold of the lock, so that a stop's report names the move that the last line
+// showed. Once a stop has come neither is made, and the answer is false.
+constexpr int NO_LINE = 2;  // a scoreBound that shows nothing
+
+bool showBest(RootMove* entry, int scoreBound) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  if (abortSearch.load()) return false;
+  bestRoot = entry;
+  if (scoreBound != NO_LINE) reportInfo(scoreBound);
+  return true;
+}
+
+// Root move i takes the front of the list, records 0..i-1 move one place
+// back, and the front is the best move, shown.
+bool moveToFrontAndShow(int i) {
+  std::lock_guard<std::mutex> guard(rootLock);
+  if (abortSearch.load()) return false;
+  const RootMove chosen = rootMoves[i];
+  std::memmove(&rootMoves[1], &rootMoves[0], sizeof(RootMove) * size_t(i));
+  rootMoves[0] = chosen;
+  bestRoot = &rootMoves[0];
+  reportInfo(0);
+  return true;
 }
 
 // One iteration over the root moves; false when the search was aborted.
@@ -130,19 +148,19 @@ bool searchIteration() {
     if (rootMoves[i].score >= beta) {
       // A later move fails high: show it at once and search it again with an
       // open upper bound for this move alone.
-      setBestRoot(&rootMoves[i]);
-      reportDuringSearch(1);
+      if (!showBest(&rootMoves[i], 1)) return false;
       easyMove = 0;
       if (!searchRootMove(i, alpha, SCORE_INFINITE)) return false;
-      setBestRoot(&rootMoves[0]);
-      if (rootMoves[i].score <= alpha) reportDuringSearch(0);
+      // Unless it takes the front below, the first move is the best again,
+      // shown again where the later one fell to alpha or below.
+      const int later = rootMoves[i].score;
+      if (later <= rootMoves[0].score && !showBest(&rootMoves[0], later <= alpha ? 0 : NO_LINE)) return false;
     }
     const int score = rootMoves[i].score;
     if (score > rootMoves[0].score) {
       alpha = score;
       if (beta <= score) beta = score + 1;
-      moveToFront(i);
-      reportDuringSearch(0);
+      if (!moveToFrontAndShow(i)) return false;
     }
   }
   return true;
