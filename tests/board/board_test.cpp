@@ -1,6 +1,6 @@
 // Move trees walked through the generators: the published perft counts, and at
 // every node an exact take-back, keys and lists as computed afresh, and move
-// texts that read back; then the position command's habits.
+// texts that read back; the generators' stop at a cutoff; the position command's habits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -277,6 +277,31 @@ TEST_F(BoardTest, PositionTextsThatMeanTheSamePosition) {
     return moves;
   };
   for (const auto& [text, same] : cases) EXPECT_EQ(keyAndMoves(text), keyAndMoves(same)) << text;
+}
+
+// Each generator hands over moves until the visitor's first non-zero answer
+// (a cutoff in the search), stops there and passes the answer on.
+TEST_F(BoardTest, GeneratorsStopAtTheFirstNonZeroAnswer) {
+  struct Countdown { int stopAt, seen; };  // answers 1 at move stopAt (never if 0)
+  moveVisitor = [](void* arg) { auto& c = *static_cast<Countdown*>(arg); return ++c.seen == c.stopAt ? 1 : 0; };
+  int (*const generators[])(void*) = {
+      [](void* arg) { return genPromotions(1, arg); }, genCaptures, genQuiet, genQuietChecks, [](void* arg) {
+        const uint64_t checkers = checkersOf(position.side);  // evasions in check only
+        return checkers != 0 ? genQuietEvasions(evasionSquares(checkers), arg) : 0;
+      }};
+  for (const char* text : {"fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1 moves a2a4",
+                           "fen 1n2k2r/P1P3P1/8/8/8/8/p1p3p1/1N2K2R w Kk - 0 1",
+                           "fen 4k3/8/8/8/8/2N5/3PPP2/r3K2R w K - 0 1"}) {
+    setUp(text);
+    position.currentMove = &position.moveStack[ROOT_RECORD];
+    for (auto* generator : generators) {
+      Countdown all{0, 0};
+      EXPECT_EQ(generator(&all), 0);
+      for (Countdown stop{1, 0}; stop.stopAt <= all.seen; stop = {stop.stopAt + 1, 0}) {
+        EXPECT_TRUE(generator(&stop) == 1 && stop.seen == stop.stopAt) << text << ", move " << stop.stopAt;
+      }
+    }
+  }
 }
 
 // The consistency check finds each kind of disagreement put into a sound position.
