@@ -224,6 +224,9 @@ int searchVisitor(void* arg) {
     childOutOfCheck = checks == 0;
     makeMove(move);
   }
+  // A child with depth left probes the table first thing: its entry is
+  // fetched while this node finishes with the move.
+  if (newDepth >= 1) prefetchHash();
 
   if (ply > MAX_PLY - 1) {
     unmakeMove(move);
@@ -294,6 +297,7 @@ int nullMoveVisitor(void* arg) {
   // A null move is legal unless the side is in check.
   if (node->checkers != 0 || ply > MAX_PLY - 1) return 0;
   makeNullMove(move);
+  if (node->depth - NULL_MOVE_REDUCTION >= 1) prefetchHash();
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;

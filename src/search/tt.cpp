@@ -27,6 +27,10 @@ static HashEntry* entryOfPosition() {
   return &hashTable[slotOfKey(position.indexKey)];
 }
 
+void prefetchHash() {
+  if (const HashEntry* e = entryOfPosition()) __builtin_prefetch(e);
+}
+
 // Mate scores count plies from the root; the table keeps them counted from
 // the node, so that an entry stays true wherever the position recurs.
 static int16_t toStored(int score) {
