@@ -70,8 +70,18 @@ build() {
 
 ticks_per_second="$(getconf CLK_TCK)"
 
-# CPU ticks (user + system) a running process has used so far.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# The CPU seconds (user + system) a running process has used so far: from
+# the scheduler's nanosecond count of each of its threads where the system
+# keeps one, else from the clock ticks (a hundredth of a second, too coarse
+# for the shorter searches on a fast machine).
+cpu_seconds() {
+  local pid=$1
+  if [ -r "/proc/$pid/schedstat" ]; then
+    cat "/proc/$pid/task/"*/schedstat 2>/dev/null | awk '{ ns += $1 } END { printf "%.6f\n", ns / 1e9 }'
+  else
+    awk -v hz="$ticks_per_second" '{ printf "%.6f\n", ($14 + $15) / hz }' "/proc/$pid/stat"
+  fi
+}
 
 # One search: prints "NODES SECONDS".
 run_search() {
@@ -81,12 +91,12 @@ run_search() {
   echo "isready" >&"$to_engine"
   while read -r line <&"$from_engine"; do [ "$line" = "readyok" ] && break; done
   echo "position $position" >&"$to_engine"
-  start="$(cpu_ticks "$pid")"
+  start="$(cpu_seconds "$pid")"
   echo "go infinite" >&"$to_engine"
   while read -r line <&"$from_engine"; do
     case "$line" in
       "info depth $depth "*)
-        stop="$(cpu_ticks "$pid")"
+        stop="$(cpu_seconds "$pid")"
         nodes="${line##* nodes }"
         nodes="${nodes%% *}"
         break
@@ -96,7 +106,7 @@ run_search() {
   echo "stop" >&"$to_engine"
   echo "quit" >&"$to_engine"
   wait "$pid" 2>/dev/null || true
-  awk -v n="$nodes" -v t=$((stop - start)) -v hz="$ticks_per_second" 'BEGIN { printf "%s %.2f\n", n, t / hz }'
+  awk -v n="$nodes" -v a="$start" -v b="$stop" 'BEGIN { printf "%s %.3f\n", n, b - a }'
 }
 
 # The CPU seconds (user + system) of a command; its standard output goes to $2.
@@ -106,7 +116,7 @@ timed() {
   local TIMEFORMAT='%U %S'
   local times
   times="$({ time "$@" >"$out" 2>&1; } 2>&1)"
-  awk -v u="${times% *}" -v s="${times#* }" 'BEGIN { printf "%.2f\n", u + s }'
+  awk -v u="${times% *}" -v s="${times#* }" 'BEGIN { printf "%.3f\n", u + s }'
 }
 
 run_bench() {
