@@ -297,13 +297,13 @@ int nullMoveVisitor(void* arg) {
   // A null move is legal unless the side is in check.
   if (node->checkers != 0 || ply > MAX_PLY - 1) return 0;
   makeNullMove(move);
-  if (node->depth - NULL_MOVE_REDUCTION >= 1) prefetchHash();
+  const int childDepth = node->depth - NULL_MOVE_REDUCTION;
+  if (childDepth >= 1) prefetchHash();
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
   // The side to move after a pass was not in check before it: it had just moved.
-  const int v = -searchChild(-node->beta, -node->beta + 1, node->depth - NULL_MOVE_REDUCTION, -node->material,
-                             node->childPv, true);
+  const int v = -searchChild(-node->beta, -node->beta + 1, childDepth, -node->material, node->childPv, true);
   --ply;
   --position.currentMove;
 
