@@ -195,6 +195,9 @@ bool isAttacked(int by, int sq);
 bool canReach(int type, int from, int to);
 bool isRepetition();
 int captureGain();
+// The index key the position will have after a quiet move other than castling
+// (nothing is changed).
+uint32_t indexKeyAfterQuiet(const Move& m);
 
 // Move generation: every generator writes each move into *currentMove, calls
 // moveVisitor(arg) and returns 1 as soon as the visitor answers non-zero.

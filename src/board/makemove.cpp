@@ -365,3 +365,9 @@ int captureGain() {
   if (m.code & MOVE_PROMOTION) gain += pieceValue[m.piece] - pieceValue[PAWN];
   return gain;
 }
+
+uint32_t indexKeyAfterQuiet(const Move& m) {
+  const int side = position.side;
+  const uint64_t change = manKeys(m.from, side, m.piece) ^ manKeys(m.to, side, m.piece);
+  return uint32_t((packedKeys() ^ ~change) >> 32);
+}

@@ -103,6 +103,27 @@ bool mayBeKiller(const Move& move) {
   return (killerFilter[ply][bit >> 6] >> (bit & 63)) & 1;
 }
 
+// From this depth on, a node's quiet moves lead to children that probe the
+// table (they have depth left).
+constexpr int QUIET_FETCH_MIN_DEPTH = 2;
+
+// A visitor that only starts fetching the table entry of the child a quiet
+// move leads to. Run over the quiet moves before they are searched, it lets
+// the entries arrive while the earlier moves' subtrees are searched.
+int fetchEntryVisitor(void*) {
+  const Move& move = *position.currentMove;
+  if ((move.code & (MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) == 0) prefetchHash(indexKeyAfterQuiet(move));
+  return 0;
+}
+
+void fetchQuietEntries(SearchNode* node) {
+  if (node->depth < QUIET_FETCH_MIN_DEPTH) return;
+  const MoveVisitor searching = moveVisitor;
+  moveVisitor = fetchEntryVisitor;
+  genQuiet(node);
+  moveVisitor = searching;
+}
+
 }  // namespace
 
 int search(int alpha, int beta, int depth, int material, Move* pv) {
@@ -226,7 +247,7 @@ int searchVisitor(void* arg) {
   }
   // A child with depth left probes the table first thing: its entry is
   // fetched while this node finishes with the move.
-  if (newDepth >= 1) prefetchHash();
+  if (newDepth >= 1) prefetchHash(position.indexKey);
 
   if (ply > MAX_PLY - 1) {
     unmakeMove(move);
@@ -298,7 +319,7 @@ int nullMoveVisitor(void* arg) {
   if (node->checkers != 0 || ply > MAX_PLY - 1) return 0;
   makeNullMove(move);
   const int childDepth = node->depth - NULL_MOVE_REDUCTION;
-  if (childDepth >= 1) prefetchHash();
+  if (childDepth >= 1) prefetchHash(position.indexKey);
   ++ply;
   ++position.currentMove;
   node->childPv[ply] = sentinelMove;
@@ -342,12 +363,14 @@ void searchMoves(SearchNode* node) {
   if (genKillers(node, answers)) return;
 
   node->movePhase = PHASE_QUIET;
-  if (node->checkers != 0)
+  if (node->checkers != 0) {
     genQuietEvasions(answers, node);
-  else if (futileWithoutEffect(node, -node->material))  // a quiet move leaves the material as it is
+  } else if (futileWithoutEffect(node, -node->material)) {  // a quiet move leaves the material as it is
     genQuietChecks(node);
-  else
+  } else {
+    fetchQuietEntries(node);
     genQuiet(node);
+  }
 }
 
 void storeKiller(const Move& move) {

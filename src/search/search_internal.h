@@ -34,9 +34,9 @@ extern HashEntry* hashTable;
 extern uint32_t hashEntries;
 int probeHash(int alpha, int beta, int depth, int16_t* score);
 void storeHash(int alpha, int beta, int depth, int16_t score);
-// Starts bringing the current position's entry into the cache, for a probe
-// that follows soon after.
-void prefetchHash();
+// Starts bringing the entry of the position with this index key into the
+// cache, for a probe that follows.
+void prefetchHash(uint32_t indexKey);
 
 // ---------------------------------------------------------------- time control
 struct SearchLimits {

@@ -22,13 +22,15 @@ static uint32_t slotOfKey(uint32_t key) {
   return uint32_t((static_cast<unsigned __int128>(low) * divisor) >> 64);
 }
 
-static HashEntry* entryOfPosition() {
+static HashEntry* entryOfKey(uint32_t indexKey) {
   if (hashTable == nullptr || hashEntries == 0) return nullptr;
-  return &hashTable[slotOfKey(position.indexKey)];
+  return &hashTable[slotOfKey(indexKey)];
 }
 
-void prefetchHash() {
-  if (const HashEntry* e = entryOfPosition()) __builtin_prefetch(e);
+static HashEntry* entryOfPosition() { return entryOfKey(position.indexKey); }
+
+void prefetchHash(uint32_t indexKey) {
+  if (const HashEntry* e = entryOfKey(indexKey)) __builtin_prefetch(e);
 }
 
 // Mate scores count plies from the root; the table keeps them counted from
