@@ -31,6 +31,9 @@ inline void flipSets(int s, int t, uint64_t bits) {
   position.manSets[s][t] ^= bits;
 }
 
+// How both keys change when the man of side s and type t changes squares.
+inline uint64_t movedManKeys(int from, int to, int s, int t) { return manKeys(from, s, t) ^ manKeys(to, s, t); }
+
 // The three ways a man changes place, shared by makeMove and unmakeMove;
 // each keeps the board, the piece list, the sets and the counts in step and
 // returns how both keys change (manKeys), which makeMove applies (unmakeMove
@@ -43,7 +46,7 @@ inline uint64_t moveMan(int from, int to, int s, int t) {
   flipSets(s, t, squareBits[from] | squareBits[to]);
   std::swap(b[from], b[to]);
   p.pieceList[s][b[to].listIndex].square = to;
-  return manKeys(from, s, t) ^ manKeys(to, s, t);
+  return movedManKeys(from, to, s, t);
 }
 
 // Takes the man of side s and type t off sq. Its entry keeps its list slot
@@ -90,7 +93,9 @@ inline void setKeys(uint64_t keys) {
 }
 
 // The keys after a change: the side to move changes, and the men's words.
-inline void applyKeys(uint64_t change) { setKeys(packedKeys() ^ ~change); }
+inline uint64_t keysAfter(uint64_t change) { return packedKeys() ^ ~change; }
+
+inline void applyKeys(uint64_t change) { setKeys(keysAfter(change)); }
 
 // The keys before each move made from a record of the move stack, by the
 // record's place: unmakeMove puts them back instead of working them out again.
@@ -367,7 +372,5 @@ int captureGain() {
 }
 
 uint32_t indexKeyAfterQuiet(const Move& m) {
-  const int side = position.side;
-  const uint64_t change = manKeys(m.from, side, m.piece) ^ manKeys(m.to, side, m.piece);
-  return uint32_t((packedKeys() ^ ~change) >> 32);
+  return uint32_t(keysAfter(movedManKeys(m.from, m.to, position.side, m.piece)) >> 32);
 }
