@@ -196,6 +196,7 @@ TEST(PerftTool, PrintsThePublishedCounts) {
 TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
   const std::string engine = TAVROLIN_BINARY, bench = TAVROLIN_BENCH_BINARY, perft = TAVROLIN_PERFT_BINARY,
                     egtb = TAVROLIN_EGTB_BINARY, soak = TAVROLIN_SOAK_BINARY, errors = " 2>&1 >/dev/null";
+  const std::filesystem::path enginePath = engine;
   const struct {
     std::string command;
     int status;
@@ -225,6 +226,11 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
       {egtb + " a.bin b.bin" + errors, 2, "usage: tavrolin-egtb"},
       {soak + " --help", 0, "usage: tavrolin-soak"},
       {soak + " --games 3x" + errors, 2, "usage: tavrolin-soak"},
+      {soak + " --engine ./no-engine" + errors, 2, "cannot run the engine ./no-engine"},
+      // The engines run in a folder of their own: a relative path still finds the binary.
+      {"cd '" + enginePath.parent_path().string() + "' && " + soak + " --engine ./" + enginePath.filename().string() +
+           " --games 1 --max-plies 4 --time 3000 --inc 0",
+       0, "faults: crashes 0, hangs 0,"},
   };
   const auto folder = std::filesystem::temp_directory_path() / ("tavrolin-command-line-" + std::to_string(getpid()));
   std::filesystem::create_directory(folder);

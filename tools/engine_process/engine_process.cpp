@@ -37,6 +37,8 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
   const char* replacement = binary == TAVROLIN_BINARY ? std::getenv("TAVROLIN_TEST_ENGINE") : nullptr;
   dropCarriageReturns_ = replacement != nullptr && *replacement != 0;
   const std::string shellCommand = dropCarriageReturns_ ? "exec " + std::string(replacement) : "";
+  // The child starts in workDir: a path relative to where we run must be made whole first.
+  const std::string program = std::filesystem::absolute(binary).string();
   int input[2];
   int output[2];
   if (pipe2(input, O_CLOEXEC) != 0 || pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
@@ -47,7 +49,7 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
     dup2(output[1], STDOUT_FILENO);
     if (chdir(workDir_.c_str()) != 0) _exit(126);
     if (dropCarriageReturns_) execl("/bin/sh", "sh", "-c", shellCommand.c_str(), static_cast<char*>(nullptr));
-    execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(input[0]);

@@ -14,6 +14,8 @@
 // the seed), so that the games differ. A clock starts each move when its go is
 // written and stops when its bestmove line has been read, so the pipe and the
 // engine's polling count against the engine, as under a GUI.
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -337,6 +339,12 @@ int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options)) {
     std::fprintf(stderr, "tavrolin-soak: cannot read the command line\n%s", usage);
+    return 2;
+  }
+
+  // A program that cannot be started would show as a crash in every game.
+  if (access(options.engine.c_str(), X_OK) != 0) {
+    std::fprintf(stderr, "tavrolin-soak: cannot run the engine %s\n", options.engine.c_str());
     return 2;
   }
 
