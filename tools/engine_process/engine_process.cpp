@@ -37,7 +37,7 @@ EngineProcess::EngineProcess(std::string workDir, std::string binary) : workDir_
   const char* replacement = binary == TAVROLIN_BINARY ? std::getenv("TAVROLIN_TEST_ENGINE") : nullptr;
   dropCarriageReturns_ = replacement != nullptr && *replacement != 0;
   const std::string shellCommand = dropCarriageReturns_ ? "exec " + std::string(replacement) : "";
-  // The child starts in workDir: a path relative to where we run must be made whole first.
+  // The child starts in workDir, so a path relative to this folder is made absolute first.
   const std::string program = std::filesystem::absolute(binary).string();
   int input[2];
   int output[2];
