@@ -153,11 +153,12 @@ int walkVisitor(void* arg) {
   }
 
   // A quiet move's index key is known before the move is made.
-  const bool quiet = (m.code & (MOVE_TAKES_OR_PROMOTES | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) == 0;
-  const uint32_t keyAhead = frame.checked && quiet ? indexKeyAfterQuiet(m) : 0;
+  const bool keyKnownAhead =
+      frame.checked && (m.code & (MOVE_TAKES_OR_PROMOTES | MOVE_CASTLE_SHORT | MOVE_CASTLE_LONG)) == 0;
+  const uint32_t keyAhead = keyKnownAhead ? indexKeyAfterQuiet(m) : 0;
   makeMove(m);
   if (frame.checked) checkAfterMove(m);
-  EXPECT_TRUE(!frame.checked || !quiet || keyAhead == p.indexKey) << "index key ahead of " << moveToText(m);
+  EXPECT_TRUE(!keyKnownAhead || keyAhead == p.indexKey) << "index key ahead of " << moveToText(m);
   if (!isAttacked(p.xside, p.pieceList[p.side][0].square)) {
     if (frame.depth == 1) {
       ++frame.sequences;
