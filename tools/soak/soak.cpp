@@ -7,7 +7,13 @@
 // fault; exits non-zero when there was one.
 //
 //   tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N]
-//                 [--seed N] [--engine PATH] [--quiet]
+//                 [--seed N] [--engine PATH] [--ponder] [--quiet]
+//
+// With --ponder the engines ponder as under a GUI: after each bestmove with a
+// ponder move, the engine searches the position after both moves with "go
+// ponder"; when the opponent plays that move it gets "ponderhit" (its clock
+// runs from then on), otherwise "stop", and the answer to the stop must be one
+// bestmove, legal in the pondered position, before the real "go" is sent.
 //
 // Defaults: 100 games, 1000 ms + 10 ms a move, 400 plies, seed 1, the engine
 // built beside this tool. Each game opens with 2 to 8 random legal plies (from
@@ -37,6 +43,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A stop is answered at once; no bestmove by then is a hang.
+constexpr int STOP_ANSWER_MS = 10000;
+
 struct Options {
   int games = 100;
   long long timeMs = 1000;
@@ -44,6 +53,7 @@ struct Options {
   int maxPlies = 400;
   unsigned seed = 1;
   std::string engine = TAVROLIN_BINARY;
+  bool ponder = false;
   bool quiet = false;
 };
 
@@ -56,6 +66,7 @@ struct Tally {
   int timeLosses = 0, extraBestmoves = 0, badExits = 0;
   long long plies = 0, moveMsTotal = 0, moveMsLongest = 0;
   long long lowestClockMs = 1LL << 40;
+  int ponderHits = 0, ponderMisses = 0;
 
   int faults() const {
     return crashes + hangs + illegalMoves + illegalPonders + nullMoves + castlingAfterMoves + timeLosses +
@@ -134,8 +145,11 @@ struct GameRecord {
 struct Player {
   std::optional<EngineProcess> process;
   std::string binary;
+  std::string ponderMove;      // the opponent's move it ponders on; empty when it does not
+  std::string ponderPosition;  // the position it ponders, after that move
 
   void start() {
+    ponderMove.clear();
     process.emplace("", binary);
     process->sendLine("uci");
     process->waitFor("uciok", 30000);
@@ -152,12 +166,13 @@ struct Reply {
   long long ms = 0;
 };
 
-Reply askForMove(Player& player, const std::string& positionText, long long clock[2], long long inc) {
-  EngineProcess& engine = *player.process;
-  engine.sendLine("position " + positionText);
-  const auto start = Clock::now();
-  engine.sendLine("go wtime " + std::to_string(clock[0]) + " btime " + std::to_string(clock[1]) + " winc " +
-                  std::to_string(inc) + " binc " + std::to_string(inc));
+std::string clockWords(const long long clock[2], long long inc) {
+  return "wtime " + std::to_string(clock[0]) + " btime " + std::to_string(clock[1]) + " winc " +
+         std::to_string(inc) + " binc " + std::to_string(inc);
+}
+
+// Waits for the bestmove that answers a search whose clock started at start.
+Reply awaitReply(EngineProcess& engine, Clock::time_point start, const long long clock[2]) {
   Reply reply;
   // Far beyond any budget the clocks allow: no answer by then is a hang.
   const int limitMs = int(std::max(clock[0], clock[1]) + 30000);
@@ -173,6 +188,23 @@ Reply askForMove(Player& player, const std::string& positionText, long long cloc
   reply.bestmove = best;
   reply.ponder = ponder;
   return reply;
+}
+
+// The move of the side to move: "ponderhit" when the player ponders on the
+// move just played, else a new search of the position.
+Reply askForMove(Player& player, const std::string& positionText, const std::string& lastMove, long long clock[2],
+                 long long inc) {
+  EngineProcess& engine = *player.process;
+  if (!player.ponderMove.empty() && player.ponderMove == lastMove) {
+    player.ponderMove.clear();
+    const auto start = Clock::now();
+    engine.sendLine("ponderhit");
+    return awaitReply(engine, start, clock);
+  }
+  engine.sendLine("position " + positionText);
+  const auto start = Clock::now();
+  engine.sendLine("go " + clockWords(clock, inc));
+  return awaitReply(engine, start, clock);
 }
 
 // Lines up to the answer of an "isready": a bestmove among them is a second
@@ -192,9 +224,56 @@ void report(const char* what, int game, const GameRecord& record, const std::str
   std::fflush(stdout);
 }
 
-// Plays one game; returns its result text for the log.
-std::string playGame(int game, Player players[2], const Options& options, std::mt19937& random, Tally& tally) {
-  GameRecord record;
+// After a bestmove, an "isready": a second bestmove before the readyok is a
+// fault, and no readyok a crash (the player is started again; false then).
+bool answeredOnce(Player& player, int game, const GameRecord& record, Tally& tally, const std::string& bestmove) {
+  bool alive = true;
+  if (const int extra = extraBestmoves(player, alive); extra > 0) {
+    tally.extraBestmoves += extra;
+    report("more than one bestmove", game, record, bestmove);
+  }
+  if (!alive) {
+    tally.crashes++;
+    report("no readyok after bestmove", game, record, "");
+    player.start();
+  }
+  return alive;
+}
+
+std::string gamePosition(const GameRecord& record) {
+  return "startpos" + (record.moves.empty() ? "" : " moves" + record.moves);
+}
+
+// Ends a ponder search whose move was not played (or whose game has ended):
+// "stop", then exactly one bestmove, legal in the pondered position. Leaves
+// the referee's board on the game's position.
+void stopPondering(Player& player, int game, const GameRecord& record, Tally& tally) {
+  if (player.ponderMove.empty()) return;
+  player.ponderMove.clear();
+  ++tally.ponderMisses;
+  player.process->sendLine("stop");
+  const std::optional<std::string> line = player.process->waitFor("bestmove ", STOP_ANSWER_MS);
+  if (!line) {
+    tally.hangs++;
+    report("no bestmove after stop, pondering", game, record, player.ponderPosition);
+    player.start();
+    return;
+  }
+  char best[16] = "";
+  std::sscanf(line->c_str(), "bestmove %15s", best);
+  setupPosition(player.ponderPosition.c_str());
+  const std::vector<std::string> legal = legalMoveTexts();
+  if (legal.empty() ? std::string(best) != "0000" : !contains(legal, best)) {
+    tally.illegalMoves++;
+    report("illegal move after stop, pondering", game, record, *line + " in " + player.ponderPosition);
+  }
+  setupPosition(gamePosition(record).c_str());
+  answeredOnce(player, game, record, tally, *line);
+}
+
+// Plays one game to its end; returns its result text for the log.
+std::string playMoves(int game, Player players[2], const Options& options, std::mt19937& random, Tally& tally,
+                      GameRecord& record) {
   long long clock[2] = {options.timeMs, options.timeMs};
   const int whitePlayer = game % 2;  // the two processes swap colours every game
   std::string lastMove;
@@ -231,8 +310,10 @@ std::string playGame(int game, Player players[2], const Options& options, std::m
       move = legal[random() % legal.size()];
     } else {
       Player& player = players[side == WHITE ? whitePlayer : 1 - whitePlayer];
-      const std::string positionText = "startpos" + (record.moves.empty() ? "" : " moves" + record.moves);
-      const Reply reply = askForMove(player, positionText, clock, options.incMs);
+      const std::string positionText = gamePosition(record);
+      if (player.ponderMove != lastMove) stopPondering(player, game, record, tally);
+      if (!player.ponderMove.empty()) ++tally.ponderHits;
+      const Reply reply = askForMove(player, positionText, lastMove, clock, options.incMs);
       if (!reply.answered) {
         if (reply.ended) {
           tally.crashes++;
@@ -256,18 +337,7 @@ std::string playGame(int game, Player players[2], const Options& options, std::m
         return "time loss";
       }
       clock[side] += options.incMs;
-
-      bool alive = true;
-      if (const int extra = extraBestmoves(player, alive); extra > 0) {
-        tally.extraBestmoves += extra;
-        report("more than one bestmove", game, record, reply.bestmove);
-      }
-      if (!alive) {
-        tally.crashes++;
-        report("no readyok after bestmove", game, record, "");
-        player.start();
-        return "aborted";
-      }
+      if (!answeredOnce(player, game, record, tally, reply.bestmove)) return "aborted";
       if (reply.bestmove == "0000") {
         tally.nullMoves++;
         report("bestmove 0000 with legal moves", game, record, "");
@@ -285,6 +355,11 @@ std::string playGame(int game, Player players[2], const Options& options, std::m
         if (!contains(legalMoveTexts(), reply.ponder)) {
           tally.illegalPonders++;
           report("illegal ponder move", game, record, move + " ponder " + reply.ponder);
+        } else if (options.ponder) {
+          player.ponderMove = reply.ponder;
+          player.ponderPosition = after + " " + reply.ponder;
+          player.process->sendLine("position " + player.ponderPosition);
+          player.process->sendLine("go ponder " + clockWords(clock, options.incMs));
         }
         setupPosition(positionText.c_str());
       }
@@ -303,6 +378,14 @@ std::string playGame(int game, Player players[2], const Options& options, std::m
   }
 }
 
+// Plays one game; an engine still pondering at its end is stopped.
+std::string playGame(int game, Player players[2], const Options& options, std::mt19937& random, Tally& tally) {
+  GameRecord record;
+  const std::string result = playMoves(game, players, options, random, tally, record);
+  for (int p = 0; p < 2; ++p) stopPondering(players[p], game, record, tally);
+  return result;
+}
+
 // False for an unknown option, a missing value or one that is not a number in range.
 bool parseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
@@ -314,6 +397,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
       return readNumberArgument(value, lowest, highest, number);
     };
     if (arg == "--quiet") options.quiet = true;
+    else if (arg == "--ponder") options.ponder = true;
     else if (value == nullptr) return false;
     else if (arg == "--engine") options.engine = argv[++i];
     else if (arg == "--games" && numberIn(1, 1000000)) options.games = int(number);
@@ -331,7 +415,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   constexpr const char* usage =
       "usage: tavrolin-soak [--games N] [--time MS] [--inc MS] [--max-plies N] [--seed N] "
-      "[--engine PATH] [--quiet]\n";
+      "[--engine PATH] [--ponder] [--quiet]\n";
   if (argc == 2 && std::string(argv[1]) == "--help") {
     std::fputs(usage, stdout);
     return 0;
@@ -380,13 +464,14 @@ int main(int argc, char** argv) {
     drawTotal += count;
     drawText += (drawText.empty() ? "" : ", ") + reason + " " + std::to_string(count);
   }
-  std::printf("games %d in %lld s (%lld ms + %lld ms a move, ply cap %d, seed %u)\n", options.games, seconds,
-              options.timeMs, options.incMs, options.maxPlies, options.seed);
+  std::printf("games %d in %lld s (%lld ms + %lld ms a move, ply cap %d, seed %u%s)\n", options.games, seconds,
+              options.timeMs, options.incMs, options.maxPlies, options.seed, options.ponder ? ", pondering" : "");
   std::printf("results: white wins %d, black wins %d, draws %d (%s)\n", tally.whiteWins, tally.blackWins,
               drawTotal, drawText.c_str());
   std::printf("engine moves %lld, mean %.1f ms, longest %lld ms, lowest clock left %lld ms\n", tally.plies,
               tally.plies > 0 ? double(tally.moveMsTotal) / double(tally.plies) : 0.0, tally.moveMsLongest,
               tally.plies > 0 ? tally.lowestClockMs : 0);
+  if (options.ponder) std::printf("ponder moves played %d, not played %d\n", tally.ponderHits, tally.ponderMisses);
   std::printf(
       "faults: crashes %d, hangs %d, illegal moves %d, bestmove 0000 %d, illegal ponder moves %d, "
       "castling by a moved man %d, time losses %d, extra bestmoves %d, bad exits %d\n",
