@@ -192,10 +192,9 @@ Reply awaitReply(EngineProcess& engine, Clock::time_point start, const long long
 
 // The move of the side to move: "ponderhit" when the player ponders on the
 // move just played, else a new search of the position.
-Reply askForMove(Player& player, const std::string& positionText, const std::string& lastMove, long long clock[2],
-                 long long inc) {
+Reply askForMove(Player& player, const std::string& positionText, bool ponderHit, long long clock[2], long long inc) {
   EngineProcess& engine = *player.process;
-  if (!player.ponderMove.empty() && player.ponderMove == lastMove) {
+  if (ponderHit) {
     player.ponderMove.clear();
     const auto start = Clock::now();
     engine.sendLine("ponderhit");
@@ -311,9 +310,12 @@ std::string playMoves(int game, Player players[2], const Options& options, std::
     } else {
       Player& player = players[side == WHITE ? whitePlayer : 1 - whitePlayer];
       const std::string positionText = gamePosition(record);
-      if (player.ponderMove != lastMove) stopPondering(player, game, record, tally);
-      if (!player.ponderMove.empty()) ++tally.ponderHits;
-      const Reply reply = askForMove(player, positionText, lastMove, clock, options.incMs);
+      const bool ponderHit = !player.ponderMove.empty() && player.ponderMove == lastMove;
+      if (ponderHit)
+        ++tally.ponderHits;
+      else
+        stopPondering(player, game, record, tally);
+      const Reply reply = askForMove(player, positionText, ponderHit, clock, options.incMs);
       if (!reply.answered) {
         if (reply.ended) {
           tally.crashes++;
