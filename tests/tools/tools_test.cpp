@@ -228,7 +228,7 @@ TEST(CommandLine, AnswersHelpAndVersionAndRefusesWhatItCannotRead) {
       {soak + " --games 3x" + errors, 2, "usage: tavrolin-soak"},
       {soak + " --engine ./no-engine" + errors, 2, "cannot run the engine ./no-engine"},
       {"cd '" + enginePath.parent_path().string() + "' && " + soak + " --engine ./" + enginePath.filename().string() +
-           " --games 1 --max-plies 14 --time 3000 --inc 0 --ponder", 0, "faults: crashes 0, hangs 0,"},  // a relative path
+           " --games 1 --max-plies 14 --time 3000 --inc 0 --ponder", 0, "faults: crashes 0, hangs 0,"},  // a relative path; pondering
   };
   const auto folder = std::filesystem::temp_directory_path() / ("tavrolin-command-line-" + std::to_string(getpid()));
   std::filesystem::create_directory(folder);

@@ -206,18 +206,6 @@ Reply askForMove(Player& player, const std::string& positionText, bool ponderHit
   return awaitReply(engine, start, clock);
 }
 
-// Lines up to the answer of an "isready": a bestmove among them is a second
-// answer to the last go.
-int extraBestmoves(Player& player, bool& alive) {
-  std::vector<std::string> seen;
-  player.process->sendLine("isready");
-  alive = player.process->waitFor("readyok", 30000, &seen).has_value();
-  int extra = 0;
-  for (const std::string& line : seen)
-    if (line.rfind("bestmove", 0) == 0) ++extra;
-  return extra;
-}
-
 void report(const char* what, int game, const GameRecord& record, const std::string& detail) {
   std::printf("FAULT game %d: %s %s after startpos moves%s\n", game, what, detail.c_str(), record.moves.c_str());
   std::fflush(stdout);
@@ -226,9 +214,13 @@ void report(const char* what, int game, const GameRecord& record, const std::str
 // After a bestmove, an "isready": a second bestmove before the readyok is a
 // fault, and no readyok a crash (the player is started again; false then).
 bool answeredOnce(Player& player, int game, const GameRecord& record, Tally& tally, const std::string& bestmove) {
-  bool alive = true;
-  if (const int extra = extraBestmoves(player, alive); extra > 0) {
-    tally.extraBestmoves += extra;
+  std::vector<std::string> seen;
+  player.process->sendLine("isready");
+  const bool alive = player.process->waitFor("readyok", 30000, &seen).has_value();
+  const auto extra = std::count_if(seen.begin(), seen.end(),
+                                   [](const std::string& line) { return line.rfind("bestmove", 0) == 0; });
+  if (extra > 0) {
+    tally.extraBestmoves += int(extra);
     report("more than one bestmove", game, record, bestmove);
   }
   if (!alive) {
