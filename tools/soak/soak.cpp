@@ -194,15 +194,12 @@ Reply awaitReply(EngineProcess& engine, Clock::time_point start, const long long
 // move just played, else a new search of the position.
 Reply askForMove(Player& player, const std::string& positionText, bool ponderHit, long long clock[2], long long inc) {
   EngineProcess& engine = *player.process;
-  if (ponderHit) {
+  if (ponderHit)
     player.ponderMove.clear();
-    const auto start = Clock::now();
-    engine.sendLine("ponderhit");
-    return awaitReply(engine, start, clock);
-  }
-  engine.sendLine("position " + positionText);
+  else
+    engine.sendLine("position " + positionText);
   const auto start = Clock::now();
-  engine.sendLine("go " + clockWords(clock, inc));
+  engine.sendLine(ponderHit ? "ponderhit" : "go " + clockWords(clock, inc));
   return awaitReply(engine, start, clock);
 }
 
