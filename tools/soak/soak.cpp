@@ -171,22 +171,25 @@ std::string clockWords(const long long clock[2], long long inc) {
          std::to_string(inc) + " binc " + std::to_string(inc);
 }
 
+// The moves a bestmove line names.
+Reply replyOf(const std::string& line) {
+  Reply reply;
+  reply.answered = true;
+  char best[16] = "", ponder[16] = "";
+  std::sscanf(line.c_str(), "bestmove %15s ponder %15s", best, ponder);
+  reply.bestmove = best;
+  reply.ponder = ponder;
+  return reply;
+}
+
 // Waits for the bestmove that answers a search whose clock started at start.
 Reply awaitReply(EngineProcess& engine, Clock::time_point start, const long long clock[2]) {
-  Reply reply;
   // Far beyond any budget the clocks allow: no answer by then is a hang.
   const int limitMs = int(std::max(clock[0], clock[1]) + 30000);
   const std::optional<std::string> line = engine.waitFor("bestmove ", limitMs);
+  Reply reply = line ? replyOf(*line) : Reply{};
   reply.ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  if (!line) {
-    reply.ended = engine.waitExit(0).has_value();
-    return reply;
-  }
-  reply.answered = true;
-  char best[16] = "", ponder[16] = "";
-  std::sscanf(line->c_str(), "bestmove %15s ponder %15s", best, ponder);
-  reply.bestmove = best;
-  reply.ponder = ponder;
+  if (!line) reply.ended = engine.waitExit(0).has_value();
   return reply;
 }
 
@@ -247,11 +250,10 @@ void stopPondering(Player& player, int game, const GameRecord& record, Tally& ta
     player.start();
     return;
   }
-  char best[16] = "";
-  std::sscanf(line->c_str(), "bestmove %15s", best);
+  const std::string best = replyOf(*line).bestmove;
   setupPosition(player.ponderPosition.c_str());
   const std::vector<std::string> legal = legalMoveTexts();
-  if (legal.empty() ? std::string(best) != "0000" : !contains(legal, best)) {
+  if (legal.empty() ? best != "0000" : !contains(legal, best)) {
     tally.illegalMoves++;
     report("illegal move after stop, pondering", game, record, *line + " in " + player.ponderPosition);
   }
@@ -361,7 +363,7 @@ std::string playMoves(int game, Player players[2], const Options& options, std::
     }
     record.noteMove(move);
     lastMove = move;
-    setupPosition(("startpos moves" + record.moves).c_str());
+    setupPosition(gamePosition(record).c_str());
     if (record.countPosition(lastMove) >= 3) {
       tally.draws["repetition"]++;
       return "1/2 repetition";
