@@ -173,7 +173,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"depth 1", 'w', 1, 0, 0},
       // Only the side to move's numbers count.
       {"wtime 300000 btime 60000 winc 5000", 'b', 57000 / 30, 0, 1},
-      {"wtime 300000 btime 60000 winc 5000 binc 3000", 'b', 3000 + 54000 / 20, 0, 1},
+      {"wtime 300000 btime 60000 winc 5000 binc 1", 'b', 1 + 56999 / 20, 0, 1},  // any increment plans 20 moves
       // Too little or no time: one millisecond.
       {"wtime 2500", 'w', 1, 0, 1},
       // Infinite and ponder are untimed; keys are matched with their letter case.
