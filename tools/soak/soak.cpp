@@ -245,8 +245,13 @@ void stopPondering(Player& player, int game, const GameRecord& record, Tally& ta
   player.process->sendLine("stop");
   const std::optional<std::string> line = player.process->waitFor("bestmove ", STOP_ANSWER_MS);
   if (!line) {
-    tally.hangs++;
-    report("no bestmove after stop, pondering", game, record, player.ponderPosition);
+    if (player.process->waitExit(0).has_value()) {
+      tally.crashes++;
+      report("engine ended, pondering", game, record, player.ponderPosition);
+    } else {
+      tally.hangs++;
+      report("no bestmove after stop, pondering", game, record, player.ponderPosition);
+    }
     player.start();
     return;
   }
