@@ -124,8 +124,8 @@ TEST(Search, NodeWithoutMovesIsStalemateOrMate) {
   }
 }
 
-// Taking a queen leads enough for an easy move; a pawn, or a second way to take
-// the queen, not.
+// Taking a queen leads enough for an easy move; a pawn, a second way to take
+// the queen, or a lead of exactly the margin, not.
 TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
   const struct {
     const char* text;
@@ -136,6 +136,7 @@ TEST(Search, EasyMoveNeedsALeadOverTheSecondMove) {
       {"fen 7k/8/8/8/8/8/r7/7K w - - 0 1", 1, 0},  // a single move leads no second one
       {"fen k7/8/8/2b5/8/6pp/6PP/7K w - - 0 1", 2, 0},
       {"fen k7/8/8/2b5/8/6q1/6PP/5N1K w - - 0 1", 6, 0},  // two ways to take the queen
+      {"fen rnb2k2/p2q1p1p/3ppbrn/1pp1R3/1P1P2BP/2P5/P2B1P2/R2QK1N1 b Q - 4 22", 35, 0},  // a lead of just the margin
   };
   for (const auto& [text, moves, easy] : cases) {
     freshTables(1);
