@@ -169,6 +169,7 @@ TEST(TimeBudget, SideToMoveClockIncrementAndMovesToGo) {
       {"wtime 300000 btime 300000", 'w', 9900, 0, 1},
       {"btime 60000 movestogo 1", 'b', 57000, 0, 1},
       {"btime 60000 depth 5", 'b', 57000 / 30, 0, 1},  // a clock with another limit: the clock rules too
+      {"wtime 60000 nodes 5000", 'w', 57000 / 30, 0, 1},
       {"wtime 60000 depth 5", 'b', 1, 0, 0},
       {"movetime 1", 'w', 1, 0, 0},
       {"depth 1", 'w', 1, 0, 0},
