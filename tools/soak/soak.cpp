@@ -159,11 +159,8 @@ struct Player {
 };
 
 struct Reply {
-  bool answered = false;
-  bool ended = false;  // the process's output has ended
   std::string bestmove;
   std::string ponder;
-  long long ms = 0;
 };
 
 std::string clockWords(const long long clock[2], long long inc) {
@@ -173,29 +170,16 @@ std::string clockWords(const long long clock[2], long long inc) {
 
 // The moves a bestmove line names.
 Reply replyOf(const std::string& line) {
-  Reply reply;
-  reply.answered = true;
   char best[16] = "", ponder[16] = "";
   std::sscanf(line.c_str(), "bestmove %15s ponder %15s", best, ponder);
-  reply.bestmove = best;
-  reply.ponder = ponder;
-  return reply;
+  return Reply{best, ponder};
 }
 
-// Waits for the bestmove that answers a search whose clock started at start.
-Reply awaitReply(EngineProcess& engine, Clock::time_point start, const long long clock[2]) {
-  // Far beyond any budget the clocks allow: no answer by then is a hang.
-  const int limitMs = int(std::max(clock[0], clock[1]) + 30000);
-  const std::optional<std::string> line = engine.waitFor("bestmove ", limitMs);
-  Reply reply = line ? replyOf(*line) : Reply{};
-  reply.ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-  if (!line) reply.ended = engine.waitExit(0).has_value();
-  return reply;
-}
-
-// The move of the side to move: "ponderhit" when the player ponders on the
-// move just played, else a new search of the position.
-Reply askForMove(Player& player, const std::string& positionText, bool ponderHit, long long clock[2], long long inc) {
+// Asks for the move of the side to move: "ponderhit" when the player ponders
+// on the move just played, else a new search of the position. Returns when the
+// player's clock started.
+Clock::time_point askForMove(Player& player, const std::string& positionText, bool ponderHit, long long clock[2],
+                             long long inc) {
   EngineProcess& engine = *player.process;
   if (ponderHit)
     player.ponderMove.clear();
@@ -203,12 +187,31 @@ Reply askForMove(Player& player, const std::string& positionText, bool ponderHit
     engine.sendLine("position " + positionText);
   const auto start = Clock::now();
   engine.sendLine(ponderHit ? "ponderhit" : "go " + clockWords(clock, inc));
-  return awaitReply(engine, start, clock);
+  return start;
 }
 
 void report(const char* what, int game, const GameRecord& record, const std::string& detail) {
   std::printf("FAULT game %d: %s %s after startpos moves%s\n", game, what, detail.c_str(), record.moves.c_str());
   std::fflush(stdout);
+}
+
+// Waits up to limitMs for a bestmove line. Without one the engine has crashed
+// (its process ended) or hangs; either is counted and reported, with what
+// naming the wait, and the player is started again.
+std::optional<std::string> awaitBestmove(Player& player, int limitMs, const std::string& what,
+                                         const std::string& detail, int game, const GameRecord& record,
+                                         Tally& tally) {
+  std::optional<std::string> line = player.process->waitFor("bestmove ", limitMs);
+  if (line) return line;
+  if (player.process->waitExit(0).has_value()) {
+    tally.crashes++;
+    report(("engine ended" + what).c_str(), game, record, detail);
+  } else {
+    tally.hangs++;
+    report(("no bestmove" + what).c_str(), game, record, detail);
+  }
+  player.start();
+  return std::nullopt;
 }
 
 // After a bestmove, an "isready": a second bestmove before the readyok is a
@@ -243,18 +246,9 @@ void stopPondering(Player& player, int game, const GameRecord& record, Tally& ta
   player.ponderMove.clear();
   ++tally.ponderMisses;
   player.process->sendLine("stop");
-  const std::optional<std::string> line = player.process->waitFor("bestmove ", STOP_ANSWER_MS);
-  if (!line) {
-    if (player.process->waitExit(0).has_value()) {
-      tally.crashes++;
-      report("engine ended, pondering", game, record, player.ponderPosition);
-    } else {
-      tally.hangs++;
-      report("no bestmove after stop, pondering", game, record, player.ponderPosition);
-    }
-    player.start();
-    return;
-  }
+  const std::optional<std::string> line =
+      awaitBestmove(player, STOP_ANSWER_MS, " after stop, pondering", player.ponderPosition, game, record, tally);
+  if (!line) return;
   const std::string best = replyOf(*line).bestmove;
   setupPosition(player.ponderPosition.c_str());
   const std::vector<std::string> legal = legalMoveTexts();
@@ -311,22 +305,17 @@ std::string playMoves(int game, Player players[2], const Options& options, std::
         ++tally.ponderHits;
       else
         stopPondering(player, game, record, tally);
-      const Reply reply = askForMove(player, positionText, ponderHit, clock, options.incMs);
-      if (!reply.answered) {
-        if (reply.ended) {
-          tally.crashes++;
-          report("engine ended", game, record, "");
-        } else {
-          tally.hangs++;
-          report("no bestmove", game, record, "");
-        }
-        player.start();
-        return "aborted";
-      }
+      const auto start = askForMove(player, positionText, ponderHit, clock, options.incMs);
+      // Far beyond any budget the clocks allow: no answer by then is a hang.
+      const int limitMs = int(std::max(clock[0], clock[1]) + 30000);
+      const std::optional<std::string> line = awaitBestmove(player, limitMs, "", "", game, record, tally);
+      if (!line) return "aborted";
+      const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+      const Reply reply = replyOf(*line);
       tally.plies++;
-      tally.moveMsTotal += reply.ms;
-      tally.moveMsLongest = std::max(tally.moveMsLongest, reply.ms);
-      clock[side] -= reply.ms;
+      tally.moveMsTotal += ms;
+      tally.moveMsLongest = std::max(tally.moveMsLongest, ms);
+      clock[side] -= ms;
       tally.lowestClockMs = std::min(tally.lowestClockMs, clock[side]);
       if (clock[side] < 0) {
         tally.timeLosses++;
